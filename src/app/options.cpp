@@ -1,0 +1,82 @@
+#include "app/options.h"
+
+#include <QFileInfo>
+
+#include "sim/sim_rack.h"
+
+namespace velmira {
+namespace {
+
+struct ValueOption {
+    const char* name;
+    std::string Options::*member;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--rack", &Options::rack},
+    {"--card", &Options::card},
+};
+
+std::string checkValues(const Options& o) {
+    if (const auto parsed = SimRack::parse(o.rack); !parsed.rack) {
+        return "--rack: " + parsed.error;
+    }
+    if (!o.card.empty() && !QFileInfo(QString::fromStdString(o.card)).isDir()) {
+        return "--card: \"" + o.card + "\" is not a folder";
+    }
+    return {};
+}
+
+}  // namespace
+
+OptionsResult parseOptions(const std::vector<std::string>& args) {
+    OptionsResult r;
+    r.options.rack = kDefaultRack;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            r.options.help = true;
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const ValueOption* option = nullptr;
+        for (const ValueOption& o : kValueOptions) {
+            if (name == o.name) option = &o;
+        }
+        if (!option) {
+            r.error = "unknown option \"" + arg + "\" (see --help)";
+            return r;
+        }
+        if (eq != std::string::npos) {
+            r.options.*option->member = arg.substr(eq + 1);
+        } else if (i + 1 < args.size()) {
+            r.options.*option->member = args[++i];
+        } else {
+            r.error = name + " needs a value (see --help)";
+            return r;
+        }
+    }
+    if (!r.options.help) r.error = checkValues(r.options);
+    return r;
+}
+
+std::string helpText(const std::string& defaultCard) {
+    return std::string("Usage: velmira [options]\n"
+                       "Set-up and test tool for Lorvex and Quenby motion modules.\n\n"
+                       "  --rack SPEC   modules in the simulated rack, slot=module separated by\n"
+                       "                commas; a module is Lorvex, LorvexF, Quenby or an ID byte\n"
+                       "                0..255; \"\" is an empty rack\n"
+                       "                (default: \"") +
+           kDefaultRack +
+           "\")\n"
+           "  --card DIR    existing host folder that stands for the controller's\n"
+           "                \\CompactFlash card; the configuration file is\n"
+           "                DIR/Pelmoran/Orvo/lorvex_Config.ini\n"
+           "                (default: " +
+           defaultCard +
+           ", created with Pelmoran in it)\n"
+           "  --help        show this help and exit\n";
+}
+
+}  // namespace velmira

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "config/settings_image.h"
+#include "hw/motion_library.h"
+#include "platform/card_files.h"
+#include "platform/message_boxes.h"
+
+namespace velmira {
+
+inline constexpr char kConfigFolder[] = "\\CompactFlash\\Pelmoran\\Orvo";
+inline constexpr char kConfigFile[] = "\\CompactFlash\\Pelmoran\\Orvo\\lorvex_Config.ini";
+inline constexpr char kWriteFailedText[] = "Can not write the Configuration INI File";
+inline constexpr char kOpenFailedText[] = "Can not open the Configuration INI File";
+
+// Writes the whole image. The file is replaced in one step (a temporary file
+// beside it, flushed, then renamed over it), so it is never torn; bytes after
+// the image in a longer existing file are kept. Returns 0, or -1 after the
+// failure box.
+int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes);
+
+// Reads the file into the image (a short file replaces only what it holds) and
+// applies the records of the card to the module of the given kind. Returns 0,
+// or -1 after the failure box, with the image unchanged and nothing applied.
+int loadAndApplySettings(SettingsImage& image, std::uint8_t card, ModuleKind kind,
+                         const Hardware& hw, const CardFiles& files, MessageBoxes& boxes);
+
+// Sends one card's stored settings to its module: one round per axis.
+void applyCardSettings(const SettingsImage& image, std::uint8_t card, ModuleKind kind,
+                       const Hardware& hw);
+
+}  // namespace velmira

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string_view>
+
+namespace velmira {
+
+// Maps the controller's flash-card paths ("\CompactFlash\...") onto a host folder
+// that stands for "\CompactFlash".
+class CardFiles {
+public:
+    explicit CardFiles(QString root) : root_(std::move(root)) {}
+
+    const QString& root() const { return root_; }
+
+    // The host path of a controller path, or nothing for a path that is not on
+    // the card or that would climb out of it.
+    std::optional<QString> hostPath(std::string_view controllerPath) const;
+
+    // Per-user data folder used when no --card is given.
+    static QString defaultRoot();
+    // Creates the card folder with "Pelmoran" in it, so the default set-up can save.
+    // Returns an error text, empty on success.
+    static QString prepare(const QString& root);
+
+private:
+    QString root_;
+};
+
+}  // namespace velmira

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <QSize>
+#include <cstdint>
+#include <map>
+
+#include "platform/message_boxes.h"
+
+class QPushButton;
+
+namespace velmira {
+
+class PictureControl;
+
+// How a working screen ended.
+inline constexpr int kResultPicture = 0;  // the picture beside "Return"
+inline constexpr int kResultSwitch = 1;
+inline constexpr int kResultReturn = 2;  // also Escape and the window frame
+
+// The base of every screen: controls found by their numeric identifier (their
+// object name), placement from dialog units, modal results 0/1/2, window timers
+// by number and numeric data exchange with a clear validation message.
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    // Pixels per dialog unit; the templates were laid out for these.
+    static constexpr int kBaseX = 6;  // four dialog units across
+    static constexpr int kBaseY = 13;  // eight dialog units down
+
+    static QRect fromDialogUnits(const QRect& du);
+    static QSize fromDialogUnits(const QSize& du);
+
+    Dialog(MessageBoxes& boxes, QWidget* parent = nullptr);
+
+    QWidget* control(int id) const;
+    template <class T>
+    T* controlAs(int id) const {
+        return qobject_cast<T*>(control(id));
+    }
+
+    // Closing by Escape or the window frame is "Return".
+    void reject() override;
+
+    void setTimer(int timerId, int intervalMs);
+    void killTimer(int timerId);
+    bool timerRunning(int timerId) const { return timers_.count(timerId) != 0; }
+
+    // Working screens cover the whole controller screen.
+    void placeWorkingScreen();
+
+    // Shows a value in an edit field without notifying anyone.
+    void setInt(int id, std::int32_t value);
+    // Reads a whole number from an edit field into value. A field that does not
+    // hold one in [min, max] gets a message and the focus, and value keeps its
+    // previous content.
+    bool readInt(int id, std::int32_t& value, std::int64_t min = INT32_MIN,
+                 std::int64_t max = INT32_MAX);
+
+protected:
+    MessageBoxes& boxes() const { return boxes_; }
+
+    // Builders used by the screens' templates; rectangles are in dialog units.
+    void setTemplateSize(const QSize& du);
+    void tagControl(QWidget* w, int id);
+    QPushButton* addButton(int id, const QString& text, const QRect& du);
+    PictureControl* addPicture(int id, int resource, const QRect& du, bool notifiesClicks);
+
+    virtual void onTimer(int timerId) { Q_UNUSED(timerId); }
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    MessageBoxes& boxes_;
+    std::map<int, int> timers_;  // our number -> Qt's timer id
+};
+
+}  // namespace velmira

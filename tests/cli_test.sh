@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The program's option handling, run as a user would: no display at all, so any
+# attempt to open a window before the options are checked would fail loudly.
+set -u
+app=$1
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+fail() { echo "FAIL: $*"; exit 1; }
+
+out=$("$app" --help 2>&1); rc=$?
+[ $rc -eq 0 ] || fail "--help exited $rc"
+for part in "--rack SPEC" "1=Lorvex,3=LorvexF,5=Quenby" "--card DIR" "--help"; do
+    grep -qF -- "$part" <<<"$out" || fail "--help does not mention $part"
+done
+
+check_refused() {
+    local expected=$1; shift
+    local err rc
+    err=$("$app" "$@" 2>&1 >/dev/null); rc=$?
+    [ $rc -eq 2 ] || fail "$* exited $rc, not 2 ($err)"
+    [ "$(wc -l <<<"$err")" -eq 1 ] || fail "$* gave more than one line: $err"
+    [ "$err" = "velmira: $expected" ] || fail "$*: got '$err'"
+}
+check_refused 'unknown option "--bogus" (see --help)' --bogus
+check_refused '--rack: "0=Quenby": the slot must be a number from 1 to 7' --rack 0=Quenby
+check_refused '--card: "/nonexistent/card" is not a folder' --card /nonexistent/card
+check_refused '--card needs a value (see --help)' --card
+echo "options: ok"

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/app_state.h"
+#include "hw/call_log.h"
+#include "hw/discovery.h"
+
+namespace velmira {
+namespace {
+
+TEST(AppState, StartsWithNothingSelectedAndEverythingZero) {
+    const auto s = std::make_unique<AppState>();
+    EXPECT_EQ(s->currentCard, 0);
+    EXPECT_EQ(s->currentKind, ModuleKind::None);
+    EXPECT_EQ(s->currentAxisMask, 1u);
+    EXPECT_EQ(s->currentAxisIndex, 0);
+    EXPECT_EQ(s->moduleNodeSelected, 1);
+    EXPECT_TRUE(s->selectedModuleLabel.empty());
+    EXPECT_TRUE(s->selectedAxisLabel.empty());
+    EXPECT_EQ(s->settingsSaved, 0);
+    EXPECT_EQ(s->slotTable.moduleCount, 0u);
+    for (const SlotEntry& e : s->slotTable.entries) EXPECT_EQ(e.kind, ModuleKind::None);
+
+    const SettingsImage::Bytes zero{};
+    EXPECT_EQ(s->settings.toBytes(), zero);
+    for (const AxisRunParams& block : s->axisRunParams) {
+        for (std::int32_t w : block) ASSERT_EQ(w, 0);
+    }
+}
+
+TEST(AppState, WholeModuleInSlotSevenStaysInsideBothArrays) {
+    const auto s = std::make_unique<AppState>();
+    s->currentCard = 7;
+    s->currentKind = ModuleKind::Lorvex;
+    s->currentAxisMask = 15;
+    s->currentAxisIndex = 4;
+    EXPECT_EQ(s->currentRecordNumber(), 32);
+    EXPECT_LT(s->currentRecordNumber(), static_cast<int>(s->axisRunParams.size()));
+    EXPECT_NO_THROW(s->settings.record(7, 4));
+}
+
+TEST(Probe, ReadsEverySlotAndCountsOnlyMotionModulesByTheirLowByte) {
+    CallLog log;
+    RecordingBackplane backplane(log);
+    log.setResponder("GetSlotAddr", [](const Call& c) { return 0x100 * c.args[0]; });
+    // Slot 2 answers with junk above the ID byte; slot 4 holds some other module.
+    log.setResponder("IoReadByte", [](const Call& c) -> std::int64_t {
+        switch (c.args[0]) {
+            case 0x200: return 0xAB00 | 83;
+            case 0x400: return 12;
+            case 0x600: return 82;
+            default: return 0xFF;
+        }
+    });
+    SlotTable table;
+    probeSlots(table, backplane);
+
+    ASSERT_EQ(log.calls().size(), 14u);
+    EXPECT_EQ(log.calls()[0].text(), "GetSlotAddr(1)");
+    EXPECT_EQ(log.calls()[1].text(), "IoReadByte(256)");
+    EXPECT_EQ(log.calls()[13].text(), "IoReadByte(1792)");
+    EXPECT_EQ(table.entries[2].id, 83);
+    EXPECT_EQ(table.entries[2].address, 0x200u);
+    EXPECT_EQ(table.entries[4].id, 12);
+    EXPECT_EQ(table.moduleCount, 2u);
+    // The probe finds modules; only registration gives a slot its kind.
+    EXPECT_EQ(table.entries[2].kind, ModuleKind::None);
+
+    probeSlots(table, backplane);
+    EXPECT_EQ(table.moduleCount, 4u) << "the count tells whether any probe found a module";
+}
+
+}  // namespace
+}  // namespace velmira

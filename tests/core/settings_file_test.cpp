@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "config/settings_file.h"
+#include "hw/call_log.h"
+#include "support/scripted_boxes.h"
+
+namespace velmira {
+namespace {
+
+using test::ScriptedBoxes;
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkdir("Pelmoran"));
+    }
+
+    QString folder() const { return dir.path() + "/Pelmoran/Orvo"; }
+    QString file() const { return folder() + "/lorvex_Config.ini"; }
+
+    QByteArray fileBytes() const {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeFile(const QByteArray& bytes) {
+        QDir().mkpath(folder());
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    static QByteArray asBytes(const SettingsImage& image) {
+        const auto b = image.toBytes();
+        return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
+    }
+    int load(std::uint8_t card, ModuleKind kind) {
+        return loadAndApplySettings(image, card, kind, hw, CardFiles(dir.path()), boxes);
+    }
+
+    QTemporaryDir dir;
+    ScriptedBoxes boxes;
+    CallLog log;
+    RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
+    RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
+    Hardware hw{&lorvex, &quenby, nullptr};
+    SettingsImage image;
+};
+
+TEST_F(SettingsFile, SavesAndLoadsTheImageByteForByte) {
+    for (int n = 0; n < kRecordCount; ++n) {
+        image.records[n].vring = {1, {9, 8, 7}, n * 1000, -n, n};
+        image.records[n].pulseMode.first = n % 6;
+    }
+    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), 0);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(fileBytes(), asBytes(image)) << "the folder is created and the file is the raw image";
+
+    const QByteArray saved = asBytes(image);
+    image = SettingsImage{};
+    ASSERT_EQ(load(1, ModuleKind::None), 0);
+    EXPECT_EQ(asBytes(image), saved);
+}
+
+TEST_F(SettingsFile, ShortFileReplacesOnlyTheBytesItHolds) {
+    image.record(5, 1).maxV.first = 777;
+    SettingsImage other;
+    other.record(0, 1).homeEdge = {1, {}, 1, 0, 0};
+    writeFile(asBytes(other).left(300));
+    ASSERT_EQ(load(1, ModuleKind::None), 0);
+    EXPECT_EQ(image.record(0, 1).homeEdge.enabled, 1);
+    EXPECT_EQ(image.record(5, 1).maxV.first, 777);
+}
+
+TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTail) {
+    QByteArray old(7488, 'x');
+    const QByteArray tail = QByteArray("notes kept by another tool\n").repeated(5000);
+    writeFile(old + tail);
+    image.record(2, 0).nearHome = {1, {}, 1, 0, 0};
+    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), 0);
+    EXPECT_EQ(fileBytes(), asBytes(image) + tail);
+
+    // Loading such a file takes only the image.
+    image = SettingsImage{};
+    ASSERT_EQ(load(2, ModuleKind::None), 0);
+    EXPECT_EQ(image.record(2, 0).nearHome.enabled, 1);
+}
+
+TEST_F(SettingsFile, CreatesOnlyTheLastFolderLevel) {
+    ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
+    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), -1);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Can not write the Configuration INI File");
+    EXPECT_EQ(boxes.shown()[0].caption, "Error");
+    EXPECT_FALSE(QDir(dir.path() + "/Pelmoran").exists());
+}
+
+TEST_F(SettingsFile, UnwritableCardFailsWithTheMessage) {
+    // A file where the folder should be cannot be replaced, even by root.
+    QFile blocker(folder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), -1);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kWriteFailedText});
+}
+
+TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
+    const QByteArray old(7488, 'o');
+    writeFile(old);
+    image.record(1, 0).maxV = {1, {}, 5000, 0, 0};
+
+    // A file-size limit below the image makes the card "full" part-way.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = saveSettings(image, CardFiles(dir.path()), boxes);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kWriteFailedText});
+    EXPECT_EQ(fileBytes(), old);
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{"lorvex_Config.ini"})
+        << "no temporary file is left behind";
+}
+
+TEST_F(SettingsFile, MissingFileLoadsNothingAndAppliesNothing) {
+    image.record(1, 0).maxV.first = 42;
+    EXPECT_EQ(load(1, ModuleKind::Lorvex), -1);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can not open the Configuration INI File"});
+    EXPECT_EQ(image.record(1, 0).maxV.first, 42);
+    EXPECT_TRUE(log.calls().empty());
+}
+
+TEST_F(SettingsFile, AppliesEveryEnabledSettingInOrderWithLowBytes) {
+    AxisSettings& r = image.record(3, 1);
+    r.pulseMode = {1, {}, 0x105, 0, 0};  // only the low byte goes out
+    r.maxV = {1, {}, 2000000, 0, 0};
+    r.hardLimit = {1, {}, 1, 0, 0};
+    r.limitStopMode = {1, {}, 1, 0, 0};
+    r.nearHome = {1, {}, 0, 0, 0};
+    r.homeEdge = {1, {}, 1, 0, 0};
+    r.encoder = {1, {}, 3, 1, 0};
+    r.servoOn = {1, {}, 0, 0, 0};
+    r.alarm = {1, {}, 1, 0, 0};
+    r.inPos = {1, {}, 0, 0, 0};
+    r.filter = {1, {}, 18, 5, 0};
+    r.vring = {1, {}, 10000, 0, 0};
+    r.avtri = {1, {}, 0, 0, 0};
+    applyCardSettings(image, 3, ModuleKind::Quenby, hw);
+    const std::vector<std::string> all = log.texts();
+    const std::vector<std::string> axisY(all.begin() + 2, all.end());
+    EXPECT_EQ(axisY, (std::vector<std::string>{
+                         "quenbyMF_SET_PULSE_MODE(3,2,5)", "quenbyMF_SET_MAX_V(3,2,2000000)",
+                         "quenbyMF_SET_HLMT(3,2,1,0)", "quenbyMF_LIMITSTOP_MODE(3,2,1)",
+                         "quenbyMF_SET_NHOME(3,2,0)", "quenbyMF_SET_HOME_EDGE(3,2,1)",
+                         "quenbyMF_SET_ENCODER(3,2,1,0,1)", "quenbyMF_SERVO_ON(3,2)",
+                         "quenbyMF_SET_ALARM(3,2,1,1)", "quenbyMF_SET_INPOS(3,2,1,0)",
+                         "quenbyMF_SET_FILTER(3,2,18,5)", "quenbyMF_VRING_ENABLE(3,2,10000)",
+                         "quenbyMF_AVTRI_ENABLE(3,2)"}));
+}
+
+TEST_F(SettingsFile, OneRoundPerAxisOfTheKindAndNoneWithoutAKind) {
+    applyCardSettings(image, 2, ModuleKind::Lorvex, hw);
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                               "lorvexMF_SERVO_OFF(2,1)", "lorvexMF_AVTRI_DISABLE(2,1)",
+                               "lorvexMF_SERVO_OFF(2,2)", "lorvexMF_AVTRI_DISABLE(2,2)",
+                               "lorvexMF_SERVO_OFF(2,4)", "lorvexMF_AVTRI_DISABLE(2,4)",
+                               "lorvexMF_SERVO_OFF(2,8)", "lorvexMF_AVTRI_DISABLE(2,8)"}))
+        << "an all-disabled record still sends its off states";
+    log.clear();
+    applyCardSettings(image, 2, ModuleKind::Quenby, hw);
+    EXPECT_EQ(log.calls().size(), 4u);
+    log.clear();
+    applyCardSettings(image, 2, ModuleKind::None, hw);
+    EXPECT_TRUE(log.calls().empty());
+}
+
+TEST_F(SettingsFile, EncoderIndexFromAnotherProgramMeansNoSelection) {
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {0, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}, {1, "lorvexMF_SET_ENCODER(1,1,0,1,1)"},
+        {2, "lorvexMF_SET_ENCODER(1,1,0,2,1)"}, {3, "lorvexMF_SET_ENCODER(1,1,1,0,1)"},
+        {4, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}, {-7, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},
+        {1 << 30, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}};
+    for (const auto& [index, expected] : cases) {
+        log.clear();
+        image.record(1, 0).encoder = {1, {}, index, 1, 0};
+        applyCardSettings(image, 1, ModuleKind::Lorvex, hw);
+        EXPECT_EQ(log.textsOf("lorvexMF_SET_ENCODER").at(0), expected) << "index " << index;
+    }
+}
+
+TEST_F(SettingsFile, LoadAppliesTheGivenCard) {
+    SettingsImage onCard;
+    onCard.record(4, 0).vring = {1, {}, 5555, 0, 0};
+    writeFile(asBytes(onCard));
+    ASSERT_EQ(load(4, ModuleKind::Quenby), 0);
+    EXPECT_EQ(log.textsOf("quenbyMF_VRING_ENABLE"),
+              std::vector<std::string>{"quenbyMF_VRING_ENABLE(4,1,5555)"});
+}
+
+}  // namespace
+}  // namespace velmira

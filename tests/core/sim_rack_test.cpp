@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "hw/call_log.h"
+#include "hw/discovery.h"
+#include "sim/sim_rack.h"
+
+namespace velmira {
+namespace {
+
+TEST(SimRack, DefaultRackAnswersWithTheIdsOfItsModules) {
+    SimRack rack = *SimRack::parse(kDefaultRack).rack;
+    SimBackplane backplane(rack);
+    SlotTable table;
+    probeSlots(table, backplane);
+    EXPECT_EQ(table.entries[1].id, 69);
+    EXPECT_EQ(table.entries[3].id, 83);
+    EXPECT_EQ(table.entries[5].id, 82);
+    EXPECT_EQ(table.entries[2].id, 0xFF);
+    EXPECT_EQ(table.moduleCount, 3u);
+}
+
+TEST(SimRack, RegistersOnlyTheKindFittedInTheSlot) {
+    SimRack rack = *SimRack::parse("1=Lorvex, 3=LorvexF ,5=Quenby,6=7").rack;
+    SimMotionLibrary lorvex(ModuleKind::Lorvex, rack);
+    SimMotionLibrary quenby(ModuleKind::Quenby, rack);
+    EXPECT_EQ(lorvex.REGISTRATION(1, 1), 1);
+    EXPECT_EQ(lorvex.REGISTRATION(3, 3), 1);
+    EXPECT_EQ(quenby.REGISTRATION(3, 3), 0);
+    EXPECT_EQ(quenby.REGISTRATION(5, 5), 1);
+    EXPECT_EQ(lorvex.REGISTRATION(5, 5), 0);
+    EXPECT_EQ(lorvex.REGISTRATION(6, 6), 0) << "ID 7 is no motion module";
+    EXPECT_EQ(lorvex.REGISTRATION(2, 2), 0);
+    EXPECT_EQ(lorvex.REGISTRATION(9, 9), 0);
+}
+
+TEST(SimRack, PositionsReadBackWhatWasSetAndSeveralAxesAnswerForTheLowest) {
+    SimRack rack = *SimRack::parse("2=Lorvex").rack;
+    SimMotionLibrary lorvex(ModuleKind::Lorvex, rack);
+    EXPECT_EQ(lorvex.SET_LP(2, 1, 100), 0);
+    EXPECT_EQ(lorvex.GET_LP(2, 1), 0) << "nothing answers before registration";
+    ASSERT_EQ(lorvex.REGISTRATION(2, 2), 1);
+    lorvex.SET_LP(2, 4, -250);
+    lorvex.SET_EP(2, 12, 77);
+    EXPECT_EQ(lorvex.GET_LP(2, 4), -250);
+    EXPECT_EQ(lorvex.GET_LP(2, 12), -250) << "Z is the lowest of Z and U";
+    EXPECT_EQ(lorvex.GET_EP(2, 8), 77);
+    EXPECT_EQ(lorvex.GET_EP(2, 1), 0);
+    lorvex.SET_LP(2, 15, 5);
+    EXPECT_EQ(lorvex.GET_LP(2, 8), 5);
+}
+
+TEST(MotionLibrary, PassesArgumentsInTheirCWidths) {
+    CallLog log;
+    RecordingMotionLibrary lib(ModuleKind::Lorvex, log);
+    lib.SET_AO(257, 0x10002, 70000);
+    lib.SET_SLMT(1, 1, -5, 3000000000u, 258);
+    lib.SET_HOME_MODE(1, 2, 1, 2, 0, 1, -9);
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{"lorvexMF_SET_AO(1,2,4464)",
+                                                     "lorvexMF_SET_SLMT(1,1,-5,-1294967296,2)",
+                                                     "lorvexMF_SET_HOME_MODE(1,2,1,2,0,1,-9)"}));
+}
+
+TEST(MotionLibrary, GivesScriptedResultsInTheResultType) {
+    CallLog log;
+    RecordingMotionLibrary lib(ModuleKind::Quenby, log);
+    log.setResult("quenbyMF_REGISTRATION", 0x101);
+    log.setResult("quenbyMF_GET_ERROR_CODE", -1);
+    EXPECT_EQ(lib.REGISTRATION(1, 1), 1) << "an 8-bit result";
+    EXPECT_EQ(lib.GET_ERROR_CODE(1, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(log.calls()[0].result, 0x101);
+}
+
+}  // namespace
+}  // namespace velmira

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/dialog.h"
+#include "support/scripted_boxes.h"
+
+namespace velmira {
+namespace {
+
+class Probe : public Dialog {
+public:
+    explicit Probe(MessageBoxes& boxes) : Dialog(boxes) {
+        auto* edit = new QLineEdit(this);
+        tagControl(edit, 1090);
+        connect(edit, &QLineEdit::textChanged, this, [this] { ++changes; });
+    }
+    int changes = 0;
+    std::vector<int> ticks;
+
+protected:
+    void onTimer(int id) override {
+        ticks.push_back(id);
+        if (ticks.size() == 3) killTimer(id);
+    }
+};
+
+TEST(Dialog, EscapeAndTheWindowFrameReturnTwo) {
+    test::ScriptedBoxes boxes;
+    {
+        Probe d(boxes);
+        QTimer::singleShot(0, &d, [&] { QTest::keyClick(&d, Qt::Key_Escape); });
+        EXPECT_EQ(d.exec(), kResultReturn);
+    }
+    {
+        Probe d(boxes);
+        QTimer::singleShot(0, &d, [&] { d.close(); });
+        EXPECT_EQ(d.exec(), kResultReturn);
+    }
+}
+
+TEST(Dialog, TimersRunByTheirNumberUntilKilled) {
+    test::ScriptedBoxes boxes;
+    Probe d(boxes);
+    d.setTimer(2, 5);
+    EXPECT_TRUE(d.timerRunning(2));
+    QTRY_COMPARE(d.ticks.size(), std::size_t{3});
+    EXPECT_FALSE(d.timerRunning(2));
+    QTest::qWait(30);
+    EXPECT_EQ(d.ticks, (std::vector<int>{2, 2, 2}));
+}
+
+TEST(Dialog, ReadsNumbersAndRefusesTheRestWithAMessage) {
+    test::ScriptedBoxes boxes;
+    Probe d(boxes);
+    d.setInt(1090, -2147483647 - 1);
+    EXPECT_EQ(d.changes, 0) << "showing a value notifies nobody";
+    std::int32_t v = 5;
+    EXPECT_TRUE(d.readInt(1090, v));
+    EXPECT_EQ(v, INT32_MIN);
+
+    auto* edit = d.controlAs<QLineEdit>(1090);
+    for (const char* bad : {"12a", "", "2147483648", "1.5"}) {
+        edit->setText(bad);
+        v = 7;
+        EXPECT_FALSE(d.readInt(1090, v)) << bad;
+        EXPECT_EQ(v, 7) << "the member keeps its value";
+    }
+    ASSERT_EQ(boxes.shown().size(), 4u);
+    EXPECT_EQ(boxes.shown()[0].text, "Enter a whole number from -2147483648 to 2147483647.");
+
+    edit->setText("2147483687");
+    EXPECT_FALSE(d.readInt(1090, v, 0, 2147483647));
+    EXPECT_EQ(boxes.shown().back().text, "Enter a whole number from 0 to 2147483647.");
+}
+
+TEST(Dialog, PlacesFromDialogUnitsAndWorkingScreensFillTheScreen) {
+    EXPECT_EQ(Dialog::fromDialogUnits(QRect(4, 8, 40, 16)), QRect(6, 13, 60, 26));
+    test::ScriptedBoxes boxes;
+    Probe d(boxes);
+    d.placeWorkingScreen();
+    EXPECT_EQ(d.geometry(), QRect(0, 0, 800, 600));
+}
+
+}  // namespace
+}  // namespace velmira

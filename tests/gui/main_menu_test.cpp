@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+#include "app/main_menu_dlg.h"
+#include "config/settings_file.h"
+#include "hw/call_log.h"
+#include "platform/picture_control.h"
+#include "support/scripted_boxes.h"
+
+namespace velmira {
+namespace {
+
+using test::ScriptedBoxes;
+
+// A working screen that ends by itself, as soon as its modal loop runs, with
+// the result the test queued; before that it may act as a user would have.
+class EndingScreen : public WorkingScreen {
+public:
+    EndingScreen(MessageBoxes& boxes, CarriedValues v, QWidget* parent, int result,
+                 std::function<void()> during, int& alive, int& mostAlive)
+        : WorkingScreen(boxes, v, parent), alive_(alive) {
+        mostAlive = std::max(mostAlive, ++alive_);
+        QTimer::singleShot(0, this, [this, result, during] {
+            if (during) during();
+            done(result);
+        });
+    }
+    ~EndingScreen() override { --alive_; }
+
+private:
+    int& alive_;
+};
+
+class ScriptedScreens final : public ScreenFactory {
+public:
+    struct Visit {
+        int result;
+        std::function<void()> during;
+    };
+    explicit ScriptedScreens(MessageBoxes& boxes) : boxes_(boxes) {}
+
+    std::deque<Visit> configurationVisits, basicVisits, advancedVisits;
+    std::vector<std::string> opened;
+    int alive = 0, mostAlive = 0;
+
+    std::unique_ptr<WorkingScreen> configuration(QWidget* parent, CarriedValues v) override {
+        return make("Configuration", configurationVisits, parent, v);
+    }
+    std::unique_ptr<WorkingScreen> basicOperation(QWidget* parent, CarriedValues v) override {
+        return make("Basic Operation", basicVisits, parent, v);
+    }
+    std::unique_ptr<WorkingScreen> advancedFeatures(QWidget* parent) override {
+        return make("Advanced Features", advancedVisits, parent, {});
+    }
+
+private:
+    std::unique_ptr<WorkingScreen> make(const char* name, std::deque<Visit>& visits,
+                                        QWidget* parent, CarriedValues v) {
+        Visit visit{kResultPicture, {}};
+        if (!visits.empty()) {
+            visit = visits.front();
+            visits.pop_front();
+        }
+        opened.push_back(name);
+        return std::make_unique<EndingScreen>(boxes_, v, parent, visit.result, visit.during, alive,
+                                              mostAlive);
+    }
+    MessageBoxes& boxes_;
+};
+
+class MainMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir(card.path()).mkdir("Pelmoran"));
+        log.setResponder("GetSlotAddr", [](const Call& c) { return 0x10 * c.args[0]; });
+        log.setResponder("IoReadByte", [this](const Call& c) -> std::int64_t {
+            return ids[static_cast<std::size_t>(c.args[0] / 0x10)];
+        });
+        menu = std::make_unique<CMainMenuDlg>(ctx, screens);
+        menu->show();
+    }
+
+    void click(int id) { QTest::mouseClick(menu->control(id), Qt::LeftButton); }
+    bool enabled(int id) { return menu->control(id)->isEnabled(); }
+    int picture(int id) { return menu->controlAs<PictureControl>(id)->resource(); }
+    std::vector<std::string> servoOffs() const {
+        std::vector<std::string> out;
+        for (const Call& c : log.calls()) {
+            if (c.function.find("SERVO_OFF") != std::string::npos) out.push_back(c.text());
+        }
+        return out;
+    }
+    // What a Configuration visit does when the user picks a module in its tree.
+    std::function<void()> select(ModuleKind kind, std::uint8_t card) {
+        return [this, kind, card] {
+            state.currentKind = kind;
+            state.currentCard = card;
+        };
+    }
+
+    std::array<std::int64_t, 8> ids{0xFF, 69, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    QTemporaryDir card;
+    AppState state;
+    CallLog log;
+    RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
+    RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
+    RecordingBackplane backplane{log};
+    ScriptedBoxes boxes;
+    AppContext ctx{state, Hardware{&lorvex, &quenby, &backplane}, boxes, CardFiles(card.path())};
+    ScriptedScreens screens{boxes};
+    std::unique_ptr<CMainMenuDlg> menu;
+};
+
+TEST_F(MainMenu, ShowsTheTemplate) {
+    EXPECT_EQ(menu->windowTitle(), "Velmira");
+    EXPECT_EQ(menu->size(), Dialog::fromDialogUnits(QSize(254, 170)));
+    const std::pair<int, const char*> buttons[] = {{1000, "         Configuration"},
+                                                   {1001, "         Basic_Operation"},
+                                                   {1002, "         Advanced_Features"}};
+    for (const auto& [id, text] : buttons) {
+        EXPECT_EQ(menu->controlAs<QPushButton>(id)->text(), text);
+    }
+    EXPECT_EQ(menu->control(1001)->geometry(), Dialog::fromDialogUnits(QRect(75, 143, 84, 26)));
+    EXPECT_EQ(picture(65535), 205);
+    EXPECT_EQ(menu->control(65535)->size(), QSize(445, 250));
+    EXPECT_EQ(picture(1176), 222);
+    const std::pair<int, int> hidden[] = {{1172, 227}, {1173, 225}, {1174, 234}, {1175, 233}};
+    for (const auto& [id, bitmap] : hidden) {
+        EXPECT_EQ(picture(id), bitmap);
+        EXPECT_FALSE(menu->control(id)->isVisible());
+    }
+    EXPECT_FALSE(menu->windowIcon().isNull());
+}
+
+TEST_F(MainMenu, OperationEntriesStartGreyAndDisabled) {
+    EXPECT_TRUE(enabled(1000));
+    EXPECT_FALSE(enabled(1001));
+    EXPECT_FALSE(enabled(1002));
+    EXPECT_EQ(picture(1170), 227);
+    EXPECT_EQ(picture(1169), 225);
+    click(1170);
+    click(1169);
+    EXPECT_TRUE(screens.opened.empty()) << "pictures ignore clicks until the settings are saved";
+}
+
+TEST_F(MainMenu, NoModuleRefusesConfiguration) {
+    ids.fill(0xFF);
+    ids[4] = 12;
+    click(1000);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "NO Lorvex/Quenby in Coralt!!");
+    EXPECT_EQ(boxes.shown()[0].caption, "Information");
+    EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Stop);
+    EXPECT_EQ(log.textsOf("GetSlotAddr").size(), 7u) << "the slots were probed";
+    EXPECT_EQ(screens.alive, 0) << "the constructed screen is destroyed unseen";
+    EXPECT_FALSE(enabled(1001));
+}
+
+TEST_F(MainMenu, FirstSwitchToTestAsksToSaveOnceAndServosOff) {
+    screens.configurationVisits = {{kResultSwitch, select(ModuleKind::Lorvex, 1)},
+                                   {kResultSwitch, {}}};
+    screens.basicVisits = {{kResultSwitch, {}}, {kResultReturn, {}}};
+    boxes.answerNext(BoxAnswer::Yes);
+    click(1176);  // the picture works like the button
+
+    EXPECT_EQ(screens.opened, (std::vector<std::string>{"Configuration", "Basic Operation",
+                                                        "Configuration", "Basic Operation"}));
+    ASSERT_EQ(boxes.texts(), std::vector<std::string>{"Save all of settings?"});
+    EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Question);
+    EXPECT_EQ(boxes.shown()[0].buttons, BoxButtons::YesNo);
+    EXPECT_TRUE(QFile::exists(card.path() + "/Pelmoran/Orvo/lorvex_Config.ini"));
+    EXPECT_EQ(state.settingsSaved, 1);
+    EXPECT_EQ(servoOffs(), std::vector<std::string>(4, "lorvexMF_SERVO_OFF(1,15)"));
+    EXPECT_EQ(log.textsOf("GetSlotAddr").size(), 14u) << "every Configuration opening probes";
+    EXPECT_TRUE(enabled(1001));
+    EXPECT_TRUE(enabled(1002));
+    EXPECT_EQ(picture(1170), 233);
+    EXPECT_EQ(picture(1169), 234);
+}
+
+TEST_F(MainMenu, AnsweringNoSavesNothingButAsksNoMore) {
+    screens.configurationVisits = {{kResultSwitch, {}}, {kResultSwitch, {}}};
+    click(1000);
+    click(1000);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Save all of settings?"});
+    EXPECT_FALSE(QFile::exists(card.path() + "/Pelmoran/Orvo/lorvex_Config.ini"));
+    EXPECT_EQ(state.settingsSaved, 1);
+}
+
+TEST_F(MainMenu, FailedSaveStillMovesOn) {
+    ASSERT_TRUE(QDir(card.path() + "/Pelmoran").removeRecursively());
+    screens.configurationVisits = {{kResultSwitch, {}}};
+    boxes.answerNext(BoxAnswer::Yes);
+    click(1000);
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Save all of settings?",
+                                                       "Can not write the Configuration INI File"}));
+    EXPECT_EQ(state.settingsSaved, 1);
+    EXPECT_EQ(screens.opened.back(), "Basic Operation");
+}
+
+TEST_F(MainMenu, ReturnWithoutSavingKeepsEntriesDisabled) {
+    screens.configurationVisits = {{kResultReturn, select(ModuleKind::Quenby, 1)}};
+    click(1000);
+    EXPECT_FALSE(enabled(1001));
+    EXPECT_EQ(picture(1170), 227);
+    EXPECT_EQ(servoOffs(), std::vector<std::string>{"quenbyMF_SERVO_OFF(1,3)"});
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(MainMenu, ReturnAfterSavingEnablesEntries) {
+    screens.configurationVisits = {{kResultReturn, [this] { state.settingsSaved = 1; }}};
+    click(1000);
+    EXPECT_TRUE(enabled(1001));
+    EXPECT_EQ(picture(1169), 234);
+    click(1170);
+    EXPECT_EQ(screens.opened.back(), "Basic Operation") << "the coloured picture now works";
+}
+
+TEST_F(MainMenu, PictureResultEndsWithoutServoOff) {
+    state.currentKind = ModuleKind::Lorvex;
+    state.currentCard = 1;
+    screens.configurationVisits = {{kResultPicture, {}}};
+    click(1000);
+    EXPECT_TRUE(servoOffs().empty());
+    EXPECT_FALSE(enabled(1001));
+}
+
+TEST_F(MainMenu, NoServoOffWhileNothingIsSelected) {
+    screens.configurationVisits = {{kResultReturn, {}}};
+    click(1000);
+    EXPECT_TRUE(servoOffs().empty());
+}
+
+TEST_F(MainMenu, BasicOperationHandsBackTheCarriedValues) {
+    state.settingsSaved = 1;
+    screens.configurationVisits = {{kResultReturn, {}}};
+    click(1000);
+    screens.basicVisits = {{kResultReturn, {}}};
+    click(1001);
+    EXPECT_EQ(screens.opened.back(), "Basic Operation");
+}
+
+TEST_F(MainMenu, FiftySwitchesOpenOneScreenAtATime) {
+    state.currentKind = ModuleKind::Lorvex;
+    state.currentCard = 1;
+    for (int i = 0; i < 50; ++i) {
+        screens.configurationVisits.push_back({kResultSwitch, {}});
+        screens.basicVisits.push_back({kResultSwitch, {}});
+    }
+    screens.configurationVisits.push_back({kResultReturn, {}});
+    const int childrenBefore = static_cast<int>(menu->children().size());
+    click(1000);
+    EXPECT_EQ(screens.opened.size(), 101u);
+    EXPECT_EQ(servoOffs().size(), 101u);
+    EXPECT_EQ(log.textsOf("GetSlotAddr").size(), 51u * 7);
+    EXPECT_EQ(screens.mostAlive, 1) << "each screen is gone before the next opens";
+    EXPECT_EQ(screens.alive, 0);
+    EXPECT_EQ(static_cast<int>(menu->children().size()), childrenBefore);
+    EXPECT_EQ(boxes.shown().size(), 1u);
+}
+
+TEST_F(MainMenu, AdvancedFeaturesFollowsTheCurrentKind) {
+    state.settingsSaved = 1;
+    screens.configurationVisits = {{kResultReturn, {}}};
+    click(1000);
+
+    click(1002);  // kind none: nothing at all
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(screens.alive, 0);
+
+    state.currentKind = ModuleKind::Quenby;
+    state.currentCard = 5;
+    log.clear();
+    click(1002);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Quenby is NOT avaliable in Advance Page"});
+    EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Information);
+    EXPECT_TRUE(log.calls().empty());
+    EXPECT_EQ(screens.opened.back(), "Advanced Features") << "built, then destroyed unseen";
+
+    state.currentKind = ModuleKind::Lorvex;
+    state.currentCard = 3;
+    screens.advancedVisits = {{kResultSwitch, {}}, {kResultPicture, {}}};
+    click(1169);
+    click(1002);
+    EXPECT_EQ(servoOffs(), std::vector<std::string>{"lorvexMF_SERVO_OFF(3,15)"});
+}
+
+}  // namespace
+}  // namespace velmira
