@@ -1,0 +1,7 @@
+# Tests of the simulated rack: core only, no widgets.
+add_executable(sim_tests
+    ${CMAKE_CURRENT_LIST_DIR}/sim_rack_test.cpp
+)
+target_include_directories(sim_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(sim_tests PRIVATE velmira_core GTest::gtest GTest::gtest_main)
+gtest_discover_tests(sim_tests DISCOVERY_MODE PRE_TEST)
