@@ -15,6 +15,10 @@ struct ValueOption {
 constexpr ValueOption kValueOptions[] = {
     {"--rack", &Options::rack},
     {"--card", &Options::card},
+    {"--lorvex-lib", &Options::lorvexLib},
+    {"--quenby-lib", &Options::quenbyLib},
+    {"--backplane-lib", &Options::backplaneLib},
+    {"--trace", &Options::trace},
 };
 
 std::string checkValues(const Options& o) {
@@ -62,21 +66,34 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
 }
 
 std::string helpText(const std::string& defaultCard) {
-    return std::string("Usage: velmira [options]\n"
-                       "Set-up and test tool for Lorvex and Quenby motion modules.\n\n"
-                       "  --rack SPEC   modules in the simulated rack, slot=module separated by\n"
-                       "                commas; a module is Lorvex, LorvexF, Quenby or an ID byte\n"
-                       "                0..255; \"\" is an empty rack\n"
-                       "                (default: \"") +
+    return std::string(
+               "Usage: velmira [options]\n"
+               "Set-up and test tool for Lorvex and Quenby motion modules.\n\n"
+               "  --rack SPEC           modules in the simulated rack, slot=module separated\n"
+               "                        by commas; a module is Lorvex, LorvexF, Quenby or an\n"
+               "                        ID byte 0..255; \"\" is an empty rack\n"
+               "                        (default: \"") +
            kDefaultRack +
            "\")\n"
-           "  --card DIR    existing host folder that stands for the controller's\n"
-           "                \\CompactFlash card; the configuration file is\n"
-           "                DIR/Pelmoran/Orvo/lorvex_Config.ini\n"
-           "                (default: " +
+           "  --card DIR            existing host folder that stands for the controller's\n"
+           "                        \\CompactFlash card; the configuration file is\n"
+           "                        DIR/Pelmoran/Orvo/lorvex_Config.ini\n"
+           "                        (default: " +
            defaultCard +
-           ", created with Pelmoran in it)\n"
-           "  --help        show this help and exit\n";
+           ",\n"
+           "                        created with Pelmoran in it)\n"
+           "  --lorvex-lib PATH     shared library exporting the lorvexMF_ functions; it\n"
+           "                        replaces the simulated four-axis modules\n"
+           "                        (default: simulated)\n"
+           "  --quenby-lib PATH     shared library exporting the quenbyMF_ functions; it\n"
+           "                        replaces the simulated two-axis modules\n"
+           "                        (default: simulated)\n"
+           "  --backplane-lib PATH  shared library exporting GetSlotAddr and IoReadByte;\n"
+           "                        it replaces the simulated slots (default: simulated)\n"
+           "  --trace FILE          append one line per library call to FILE: the\n"
+           "                        microseconds since start, the call, its result\n"
+           "                        (default: no trace)\n"
+           "  --help                show this help and exit\n";
 }
 
 }  // namespace velmira

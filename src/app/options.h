@@ -8,6 +8,11 @@ namespace velmira {
 struct Options {
     std::string rack;
     std::string card;  // empty: the per-user default
+    // Libraries that replace the simulated one for their role; empty: simulated.
+    std::string lorvexLib;
+    std::string quenbyLib;
+    std::string backplaneLib;
+    std::string trace;  // empty: no call trace
     bool help = false;
 };
 

@@ -1,15 +1,10 @@
 #include "hw/call_log.h"
 
+#include "hw/call_text.h"
+
 namespace velmira {
 
-std::string Call::text() const {
-    std::string s = function + "(";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (i) s += ',';
-        s += std::to_string(args[i]);
-    }
-    return s + ")";
-}
+std::string Call::text() const { return callText(function, args); }
 
 std::int64_t CallLog::record(std::string function, std::vector<std::int64_t> args) {
     Call call{std::move(function), std::move(args), 0};
@@ -38,7 +33,7 @@ std::vector<std::string> CallLog::textsOf(const std::string& function) const {
 }
 
 std::int64_t RecordingMotionLibrary::dispatch(MotionOp op, std::span<const std::int64_t> args) {
-    return log_.record(std::string(libraryPrefix(kind())) + std::string(opInfo(op).name),
+    return log_.record(functionName(libraryPrefix(kind()), opInfo(op).name),
                        {args.begin(), args.end()});
 }
 

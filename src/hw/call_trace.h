@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "hw/motion_library.h"
+
+namespace velmira {
+
+// The call trace: one line per library call, in call order, with the time
+// since the start in microseconds, the call with the values actually passed,
+// and its result. Lines are buffered and written at least every 100 ms (the
+// owner calls flushIfDue() from a timer; a call also flushes when one is due)
+// and at the end, so polling costs no disk wait.
+class CallTrace {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kFlushPeriod{100};
+
+    struct OpenResult;
+    // Appends to the file, creating it when absent.
+    static OpenResult open(const std::string& path);
+
+    ~CallTrace();
+    CallTrace(const CallTrace&) = delete;
+    CallTrace& operator=(const CallTrace&) = delete;
+
+    void record(const std::string& call, std::int64_t result);
+    void flushIfDue();
+    void flush();
+
+private:
+    explicit CallTrace(std::FILE* file);
+
+    std::FILE* file_;
+    std::string buffer_;
+    Clock::time_point start_ = Clock::now();
+    Clock::time_point lastFlush_ = start_;
+};
+
+struct CallTrace::OpenResult {
+    std::unique_ptr<CallTrace> trace;
+    std::string error;
+};
+
+// Puts any motion library behind the trace.
+class TracingMotionLibrary final : public MotionLibrary {
+public:
+    TracingMotionLibrary(MotionLibrary& inner, CallTrace& trace)
+        : MotionLibrary(inner.kind()), inner_(inner), trace_(trace) {}
+    std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) override;
+
+private:
+    MotionLibrary& inner_;
+    CallTrace& trace_;
+};
+
+class TracingBackplane final : public Backplane {
+public:
+    TracingBackplane(Backplane& inner, CallTrace& trace) : inner_(inner), trace_(trace) {}
+    std::uint32_t GetSlotAddr(std::uint8_t slot) override;
+    std::uint32_t IoReadByte(std::uint32_t address) override;
+
+private:
+    Backplane& inner_;
+    CallTrace& trace_;
+};
+
+}  // namespace velmira

@@ -1,0 +1,108 @@
+#include "hw/loaded_library.h"
+
+#include <dlfcn.h>
+
+#include <QFileInfo>
+#include <type_traits>
+#include <utility>
+
+#include "velmira/motion_abi.h"
+
+namespace velmira {
+namespace {
+
+// The public header and the operation table must agree on every type: the
+// library is called through pointers of the table's types.
+#define VELMIRA_CHECK_ONE(fn, ret, ...) \
+    static_assert(std::is_same_v<decltype(&fn), ret (*)(__VA_ARGS__)>, #fn " has other types");
+#define VELMIRA_CHECK_Both(name, ret, ...)                  \
+    VELMIRA_CHECK_ONE(lorvexMF_##name, ret, __VA_ARGS__)    \
+    VELMIRA_CHECK_ONE(quenbyMF_##name, ret, __VA_ARGS__)
+#define VELMIRA_CHECK_FourAxis(name, ret, ...) VELMIRA_CHECK_ONE(lorvexMF_##name, ret, __VA_ARGS__)
+#define VELMIRA_CHECK_TwoAxis(name, ret, ...) VELMIRA_CHECK_ONE(quenbyMF_##name, ret, __VA_ARGS__)
+#define VELMIRA_CHECK_OP(name, scope, ret, ...) VELMIRA_CHECK_##scope(name, ret, __VA_ARGS__)
+VELMIRA_MOTION_OPS(VELMIRA_CHECK_OP)
+VELMIRA_CHECK_ONE(GetSlotAddr, uint32_t, uint8_t)
+VELMIRA_CHECK_ONE(IoReadByte, uint32_t, uint32_t)
+#undef VELMIRA_CHECK_OP
+#undef VELMIRA_CHECK_TwoAxis
+#undef VELMIRA_CHECK_FourAxis
+#undef VELMIRA_CHECK_Both
+#undef VELMIRA_CHECK_ONE
+
+template <class R, class... T, std::size_t... I>
+std::int64_t callAs(void* function, std::span<const std::int64_t> args,
+                    std::index_sequence<I...>) {
+    auto* f = reinterpret_cast<R (*)(T...)>(function);
+    return static_cast<std::int64_t>(f(static_cast<T>(args[I])...));
+}
+
+template <class R, class... T>
+std::int64_t callAs(void* function, std::span<const std::int64_t> args) {
+    return callAs<R, T...>(function, args, std::index_sequence_for<T...>{});
+}
+
+}  // namespace
+
+SharedObject::OpenResult SharedObject::open(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists()) return {nullptr, path + ": no such file"};
+    if (!info.isFile()) return {nullptr, path + ": not a file"};
+    // An absolute path, so the loader never searches for it.
+    const std::string absolute = info.absoluteFilePath().toStdString();
+    dlerror();
+    void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        return {nullptr, path + ": cannot be loaded: " + (why ? why : "unknown reason")};
+    }
+    return {std::shared_ptr<SharedObject>(new SharedObject(path, handle)), {}};
+}
+
+SharedObject::~SharedObject() { dlclose(handle_); }
+
+void* SharedObject::symbol(const std::string& name) const { return dlsym(handle_, name.c_str()); }
+
+LoadedMotionLibrary::LoadResult LoadedMotionLibrary::load(ModuleKind kind,
+                                                          std::shared_ptr<SharedObject> object) {
+    std::unique_ptr<LoadedMotionLibrary> lib(new LoadedMotionLibrary(kind, object));
+    const std::string prefix(libraryPrefix(kind));
+    std::string missing;
+    for (int i = 0; i < kMotionOpCount; ++i) {
+        if (!exportedBy(static_cast<MotionOp>(i), kind == ModuleKind::Lorvex)) continue;
+        const std::string name = prefix + std::string(kMotionOps[i].name);
+        lib->functions_[i] = object->symbol(name);
+        if (!lib->functions_[i]) missing += (missing.empty() ? "" : ", ") + name;
+    }
+    if (!missing.empty()) {
+        return {nullptr, object->path() + ": lacks " + missing};
+    }
+    return {std::move(lib), {}};
+}
+
+std::int64_t LoadedMotionLibrary::dispatch(MotionOp op, std::span<const std::int64_t> args) {
+    void* f = functions_[static_cast<int>(op)];
+    // The other kind's own operations are never resolved, nor called.
+    if (!f) return 0;
+    switch (op) {
+#define VELMIRA_CALL_OP(name, scope, ret, ...) \
+    case MotionOp::name:                       \
+        return callAs<ret, __VA_ARGS__>(f, args);
+        VELMIRA_MOTION_OPS(VELMIRA_CALL_OP)
+#undef VELMIRA_CALL_OP
+    }
+    return 0;
+}
+
+LoadedBackplane::LoadResult LoadedBackplane::load(std::shared_ptr<SharedObject> object) {
+    std::unique_ptr<LoadedBackplane> bp(new LoadedBackplane(object));
+    bp->getSlotAddr_ = reinterpret_cast<std::uint32_t (*)(std::uint8_t)>(object->symbol("GetSlotAddr"));
+    bp->ioReadByte_ = reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(object->symbol("IoReadByte"));
+    std::string missing;
+    if (!bp->getSlotAddr_) missing = "GetSlotAddr";
+    if (!bp->ioReadByte_) missing += std::string(missing.empty() ? "" : ", ") + "IoReadByte";
+    if (!missing.empty()) return {nullptr, object->path() + ": lacks " + missing};
+    return {std::move(bp), {}};
+}
+
+}  // namespace velmira

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+
+#include "app/hardware_setup.h"
+#include "app/interim_screen.h"
+#include "app/main_menu_dlg.h"
+#include "support/scripted_boxes.h"
+#include "support/testlib_run.h"
+
+namespace velmira {
+namespace {
+
+// Clicks a control of each working screen as it comes up, like a user would.
+class ScreenClicker {
+public:
+    explicit ScreenClicker(std::deque<int> ids) : ids_(std::move(ids)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start(10);
+    }
+    bool done() const { return ids_.empty(); }
+
+private:
+    void tick() {
+        auto* screen = qobject_cast<WorkingScreen*>(QApplication::activeModalWidget());
+        if (!screen || screen == last_ || ids_.empty()) return;
+        last_ = screen;
+        QWidget* control = screen->control(ids_.front());
+        ids_.pop_front();
+        if (control) QTest::mouseClick(control, Qt::LeftButton);
+    }
+
+    std::deque<int> ids_;
+    QTimer timer_;
+    QPointer<WorkingScreen> last_;
+};
+
+TEST(ScreensThroughBridge, MainMenuProbesAndSwitchesServosOffThroughTheLibrary) {
+    test::TestLibRun run;
+    run.script("GetSlotAddr(3) 768\nIoReadByte(768) 33619\n");
+    Options o;
+    o.lorvexLib = o.quenbyLib = o.backplaneLib = VELMIRA_TESTLIB;
+    auto setup = HardwareSetup::create(o);
+    ASSERT_TRUE(setup.setup) << setup.error;
+
+    QTemporaryDir card;
+    AppState state;
+    state.currentKind = ModuleKind::Lorvex;  // as after a selection in the tree
+    state.currentCard = 3;
+    test::ScriptedBoxes boxes;
+    AppContext ctx{state, setup.setup->hardware(), boxes, CardFiles(card.path())};
+    InterimScreenFactory screens(boxes);
+    CMainMenuDlg menu(ctx, screens);
+    menu.show();
+
+    ScreenClicker clicker({1, 2});  // Configuration: switch; Basic Operation: return
+    QTest::mouseClick(menu.control(1000), Qt::LeftButton);
+    EXPECT_TRUE(clicker.done());
+
+    std::vector<std::string> expected;
+    for (int slot = 1; slot <= 7; ++slot) {
+        expected.push_back("GetSlotAddr(" + std::to_string(slot) + ")");
+        expected.push_back(slot == 3 ? "IoReadByte(768)" : "IoReadByte(0)");
+    }
+    expected.push_back("lorvexMF_SERVO_OFF(3,15)");
+    expected.push_back("lorvexMF_SERVO_OFF(3,15)");
+    EXPECT_EQ(run.calls(), expected);
+    EXPECT_EQ(state.slotTable.entries[3].id, 83) << "33619 is 0x8353: only the low byte counts";
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Save all of settings?"});
+}
+
+}  // namespace
+}  // namespace velmira
