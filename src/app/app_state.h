@@ -11,6 +11,27 @@
 namespace velmira {
 
 inline constexpr int kRunParamWords = 525;
+
+// One software-limit slot of the Configuration screen; never saved.
+struct SoftLimitSlot {
+    std::int32_t limitPlus = 0;
+    std::int32_t limitMinus = 0;
+    std::uint8_t limitEnabled = 0;
+    std::int32_t compareSource = 0;
+};
+
+// What the Configuration screen keeps from one opening to the next.
+struct ConfigScreenState {
+    // By card (0..7) and axis index (0..4, 4 being a whole four-axis module).
+    std::array<std::array<SoftLimitSlot, 5>, 8> softLimits{};
+    std::uint16_t filterMask = 0;
+    std::uint8_t encoderMode = 0;
+    std::uint8_t encoderDivision = 0;
+    std::uint8_t zPhaseLogic = 0;
+    std::uint8_t firstOpening = 1;
+    std::int32_t funCounter = 0;
+    std::string echoText;
+};
 using AxisRunParams = std::array<std::int32_t, kRunParamWords>;
 
 // Everything that outlives a screen. The application owns exactly one for the
@@ -34,6 +55,8 @@ struct AppState {
     SlotTable slotTable;
 
     std::uint8_t settingsSaved = 0;  // only ever goes from 0 to 1
+
+    ConfigScreenState config;
 
     SettingsImage settings;
     std::array<AxisRunParams, kRecordCount> axisRunParams{};

@@ -25,21 +25,4 @@ InterimScreen::InterimScreen(MessageBoxes& boxes, CarriedValues carried, const Q
     connect(back, &QPushButton::clicked, this, [this] { done(kResultReturn); });
 }
 
-std::unique_ptr<WorkingScreen> InterimScreenFactory::configuration(QWidget* parent,
-                                                                   CarriedValues v) {
-    return std::make_unique<InterimScreen>(boxes_, v, QStringLiteral("Configuration"),
-                                           QStringLiteral("        Switch to Test"), parent);
-}
-
-std::unique_ptr<WorkingScreen> InterimScreenFactory::basicOperation(QWidget* parent,
-                                                                    CarriedValues v) {
-    return std::make_unique<InterimScreen>(boxes_, v, QStringLiteral("Basic Operation"),
-                                           QStringLiteral("        Switch to Config"), parent);
-}
-
-std::unique_ptr<WorkingScreen> InterimScreenFactory::advancedFeatures(QWidget* parent) {
-    return std::make_unique<InterimScreen>(boxes_, CarriedValues{},
-                                           QStringLiteral("Advanced Features"), QString(), parent);
-}
-
 }  // namespace velmira

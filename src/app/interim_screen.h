@@ -14,15 +14,4 @@ public:
                   const QString& switchCaption, QWidget* parent);
 };
 
-class InterimScreenFactory final : public ScreenFactory {
-public:
-    explicit InterimScreenFactory(MessageBoxes& boxes) : boxes_(boxes) {}
-    std::unique_ptr<WorkingScreen> configuration(QWidget* parent, CarriedValues v) override;
-    std::unique_ptr<WorkingScreen> basicOperation(QWidget* parent, CarriedValues v) override;
-    std::unique_ptr<WorkingScreen> advancedFeatures(QWidget* parent) override;
-
-private:
-    MessageBoxes& boxes_;
-};
-
 }  // namespace velmira

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/hardware_setup.h"
-#include "app/interim_screen.h"
+#include "app/program_screens.h"
 #include "app/motion_app.h"
 #include "app/options.h"
 #include "platform/qt_message_boxes.h"
@@ -58,6 +58,6 @@ int main(int argc, char** argv) {
 
     QtMessageBoxes boxes;
     AppContext ctx{appState, hardware.setup->hardware(), boxes, CardFiles(card)};
-    InterimScreenFactory screens(boxes);
+    ProgramScreens screens(ctx);
     return CMotionApp(ctx, screens).initInstance();
 }

@@ -1,5 +1,9 @@
 #include "platform/dialog.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimerEvent>
@@ -8,13 +12,13 @@
 
 namespace velmira {
 
-QRect Dialog::fromDialogUnits(const QRect& du) {
-    return {du.x() * kBaseX / 4, du.y() * kBaseY / 8, du.width() * kBaseX / 4,
-            du.height() * kBaseY / 8};
+QRect Dialog::fromDialogUnits(const QRect& du, QSize base) {
+    return {du.x() * base.width() / 4, du.y() * base.height() / 8, du.width() * base.width() / 4,
+            du.height() * base.height() / 8};
 }
 
-QSize Dialog::fromDialogUnits(const QSize& du) {
-    return {du.width() * kBaseX / 4, du.height() * kBaseY / 8};
+QSize Dialog::fromDialogUnits(const QSize& du, QSize base) {
+    return {du.width() * base.width() / 4, du.height() * base.height() / 8};
 }
 
 Dialog::Dialog(MessageBoxes& boxes, QWidget* parent) : QDialog(parent), boxes_(boxes) {
@@ -26,6 +30,17 @@ QWidget* Dialog::control(int id) const {
 }
 
 void Dialog::reject() { done(kResultReturn); }
+
+void Dialog::initDialog() {
+    if (initialised_) return;
+    initialised_ = true;
+    onInitDialog();
+}
+
+int Dialog::exec() {
+    initDialog();
+    return QDialog::exec();
+}
 
 void Dialog::setTimer(int timerId, int intervalMs) {
     killTimer(timerId);
@@ -51,14 +66,21 @@ void Dialog::timerEvent(QTimerEvent* event) {
 
 void Dialog::placeWorkingScreen() { setGeometry(0, 0, 800, 600); }
 
-void Dialog::setTemplateSize(const QSize& du) { setFixedSize(fromDialogUnits(du)); }
+void Dialog::setTemplateFont(int pointSize, QSize base) {
+    QFont f = font();
+    f.setPointSize(pointSize);
+    setFont(f);
+    base_ = base;
+}
+
+void Dialog::setTemplateSize(const QSize& du) { setFixedSize(toPixels({QPoint(), du}).size()); }
 
 void Dialog::tagControl(QWidget* w, int id) { w->setObjectName(QString::number(id)); }
 
 QPushButton* Dialog::addButton(int id, const QString& text, const QRect& du) {
     auto* b = new QPushButton(text, this);
     tagControl(b, id);
-    b->setGeometry(fromDialogUnits(du));
+    b->setGeometry(toPixels(du));
     b->setAutoDefault(false);
     // Captions start with blanks that leave room for the picture beside them.
     b->setStyleSheet(QStringLiteral("text-align: left;"));
@@ -68,10 +90,50 @@ QPushButton* Dialog::addButton(int id, const QString& text, const QRect& du) {
 PictureControl* Dialog::addPicture(int id, int resource, const QRect& du, bool notifiesClicks) {
     auto* p = new PictureControl(this);
     tagControl(p, id);
-    p->setGeometry(fromDialogUnits(du));
+    p->setGeometry(toPixels(du));
     p->setNotifiesClicks(notifiesClicks);
     p->showResource(resource);
     return p;
+}
+
+QCheckBox* Dialog::addCheckBox(int id, const QString& text, const QRect& du) {
+    auto* c = new QCheckBox(text, this);
+    tagControl(c, id);
+    c->setGeometry(toPixels(du));
+    return c;
+}
+
+QComboBox* Dialog::addDropDown(int id, const QStringList& items, const QRect& du) {
+    auto* c = new QComboBox(this);
+    tagControl(c, id);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    const QRect r = toPixels(du);
+    c->setGeometry(r.x(), r.y(), r.width(), std::min(r.height(), toPixels({0, 0, 0, 13}).height()));
+    return c;
+}
+
+QLineEdit* Dialog::addEdit(int id, const QRect& du, bool rightAligned) {
+    auto* e = new QLineEdit(this);
+    tagControl(e, id);
+    e->setGeometry(toPixels(du));
+    if (rightAligned) e->setAlignment(Qt::AlignRight);
+    return e;
+}
+
+QLabel* Dialog::addLabel(const QString& text, const QRect& du) {
+    auto* l = new QLabel(text, this);
+    tagControl(l, kStaticId);
+    l->setGeometry(toPixels(du));
+    return l;
+}
+
+QGroupBox* Dialog::addGroupBox(const QString& text, const QRect& du) {
+    auto* g = new QGroupBox(text, this);
+    tagControl(g, kStaticId);
+    g->setGeometry(toPixels(du));
+    g->lower();  // behind the controls placed over it
+    return g;
 }
 
 void Dialog::setInt(int id, std::int32_t value) {

@@ -8,6 +8,11 @@
 
 #include "platform/message_boxes.h"
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace velmira {
@@ -29,8 +34,10 @@ public:
     static constexpr int kBaseX = 6;  // four dialog units across
     static constexpr int kBaseY = 13;  // eight dialog units down
 
-    static QRect fromDialogUnits(const QRect& du);
-    static QSize fromDialogUnits(const QSize& du);
+    static QRect fromDialogUnits(const QRect& du, QSize base = {kBaseX, kBaseY});
+    static QSize fromDialogUnits(const QSize& du, QSize base = {kBaseX, kBaseY});
+    // This dialog's placement: its template's font sets the base units.
+    QRect toPixels(const QRect& du) const { return fromDialogUnits(du, base_); }
 
     Dialog(MessageBoxes& boxes, QWidget* parent = nullptr);
 
@@ -43,12 +50,19 @@ public:
     // Closing by Escape or the window frame is "Return".
     void reject() override;
 
+    // Runs the screen's initialisation once, when its window is about to be
+    // shown modally; tests that drive a screen without a modal loop call it.
+    void initDialog();
+    int exec() override;
+
     void setTimer(int timerId, int intervalMs);
     void killTimer(int timerId);
     bool timerRunning(int timerId) const { return timers_.count(timerId) != 0; }
 
     // Working screens cover the whole controller screen.
     void placeWorkingScreen();
+
+    static constexpr int kStaticId = 65535;
 
     // Shows a value in an edit field without notifying anyone.
     void setInt(int id, std::int32_t value);
@@ -62,16 +76,27 @@ protected:
     MessageBoxes& boxes() const { return boxes_; }
 
     // Builders used by the screens' templates; rectangles are in dialog units.
+    // Static texts and group boxes carry the identifier 65535.
+    void setTemplateFont(int pointSize, QSize base);
     void setTemplateSize(const QSize& du);
     void tagControl(QWidget* w, int id);
     QPushButton* addButton(int id, const QString& text, const QRect& du);
     PictureControl* addPicture(int id, int resource, const QRect& du, bool notifiesClicks);
+    QCheckBox* addCheckBox(int id, const QString& text, const QRect& du);
+    // The rectangle's height includes the dropped list, as in the templates.
+    QComboBox* addDropDown(int id, const QStringList& items, const QRect& du);
+    QLineEdit* addEdit(int id, const QRect& du, bool rightAligned = false);
+    QLabel* addLabel(const QString& text, const QRect& du);
+    QGroupBox* addGroupBox(const QString& text, const QRect& du);
 
+    virtual void onInitDialog() {}
     virtual void onTimer(int timerId) { Q_UNUSED(timerId); }
     void timerEvent(QTimerEvent* event) override;
 
 private:
     MessageBoxes& boxes_;
+    QSize base_{kBaseX, kBaseY};
+    bool initialised_ = false;
     std::map<int, int> timers_;  // our number -> Qt's timer id
 };
 

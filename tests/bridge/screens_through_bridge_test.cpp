@@ -8,7 +8,7 @@
 #include <deque>
 
 #include "app/hardware_setup.h"
-#include "app/interim_screen.h"
+#include "app/program_screens.h"
 #include "app/main_menu_dlg.h"
 #include "support/scripted_boxes.h"
 #include "support/testlib_run.h"
@@ -40,9 +40,9 @@ private:
     QPointer<WorkingScreen> last_;
 };
 
-TEST(ScreensThroughBridge, MainMenuProbesAndSwitchesServosOffThroughTheLibrary) {
+TEST(ScreensThroughBridge, ProbeRegistrationAndServoOffReachTheLibrary) {
     test::TestLibRun run;
-    run.script("GetSlotAddr(3) 768\nIoReadByte(768) 33619\n");
+    run.script("GetSlotAddr(3) 768\nIoReadByte(768) 33619\nlorvexMF_REGISTRATION(3,3) 1\n");
     Options o;
     o.lorvexLib = o.quenbyLib = o.backplaneLib = VELMIRA_TESTLIB;
     auto setup = HardwareSetup::create(o);
@@ -50,11 +50,9 @@ TEST(ScreensThroughBridge, MainMenuProbesAndSwitchesServosOffThroughTheLibrary) 
 
     QTemporaryDir card;
     AppState state;
-    state.currentKind = ModuleKind::Lorvex;  // as after a selection in the tree
-    state.currentCard = 3;
     test::ScriptedBoxes boxes;
     AppContext ctx{state, setup.setup->hardware(), boxes, CardFiles(card.path())};
-    InterimScreenFactory screens(boxes);
+    ProgramScreens screens(ctx);
     CMainMenuDlg menu(ctx, screens);
     menu.show();
 
@@ -63,9 +61,12 @@ TEST(ScreensThroughBridge, MainMenuProbesAndSwitchesServosOffThroughTheLibrary) 
     EXPECT_TRUE(clicker.done());
 
     std::vector<std::string> expected;
-    for (int slot = 1; slot <= 7; ++slot) {
-        expected.push_back("GetSlotAddr(" + std::to_string(slot) + ")");
-        expected.push_back(slot == 3 ? "IoReadByte(768)" : "IoReadByte(0)");
+    for (bool registering : {false, true}) {  // the menu's probe, then the screen's
+        for (int slot = 1; slot <= 7; ++slot) {
+            expected.push_back("GetSlotAddr(" + std::to_string(slot) + ")");
+            expected.push_back(slot == 3 ? "IoReadByte(768)" : "IoReadByte(0)");
+            if (registering && slot == 3) expected.push_back("lorvexMF_REGISTRATION(3,3)");
+        }
     }
     expected.push_back("lorvexMF_SERVO_OFF(3,15)");
     expected.push_back("lorvexMF_SERVO_OFF(3,15)");

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "app/working_screen.h"
+
+namespace velmira {
+
+// The screens the program runs. Screens not built yet are stand-ins that say so.
+class ProgramScreens final : public ScreenFactory {
+public:
+    explicit ProgramScreens(AppContext& ctx) : ctx_(ctx) {}
+    std::unique_ptr<WorkingScreen> configuration(QWidget* parent, CarriedValues v) override;
+    std::unique_ptr<WorkingScreen> basicOperation(QWidget* parent, CarriedValues v) override;
+    std::unique_ptr<WorkingScreen> advancedFeatures(QWidget* parent) override;
+
+private:
+    AppContext& ctx_;
+};
+
+}  // namespace velmira

@@ -1,0 +1,410 @@
+#include "config/configuration_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "config/settings_file.h"
+#include "hw/discovery.h"
+#include "platform/picture_control.h"
+#include "platform/resources.h"
+#include "ui/command_list.h"
+
+namespace velmira {
+namespace {
+
+constexpr int kModuleIcon = 152;
+constexpr int kAxisIcon = 145;
+constexpr int kListIconSmall = 212;
+constexpr int kListIconLarge = 213;
+constexpr int kFilterBoxIds[5] = {1019, 1020, 1021, 1022, 1023};
+
+const QStringList kLowHigh{"Low", "High"};
+
+// The kind and slot a module item's text names: "Quenby in Slot:5".
+bool parseModuleLabel(const QString& text, ModuleKind& kind, std::uint8_t& card) {
+    if (text.startsWith(u"Quenby")) {
+        kind = ModuleKind::Quenby;
+    } else if (text.startsWith(u"Lorvex")) {
+        kind = ModuleKind::Lorvex;
+    } else {
+        return false;
+    }
+    const QChar digit = text.isEmpty() ? QChar() : text.back();
+    card = digit.isDigit() ? static_cast<std::uint8_t>(digit.digitValue()) : 0;
+    return true;
+}
+
+}  // namespace
+
+CConfigurationDlg::CConfigurationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent)
+    : WorkingScreen(ctx.boxes, carried, parent), ctx_(ctx), state_(ctx.state) {
+    setWindowTitle(QStringLiteral("Configation"));
+    // The controller's ten-point System font is about as wide as eight points
+    // here; its units make 451 x 313 fill the 800 x 600 screen.
+    setTemplateFont(8, {7, 15});
+    buildTemplate();
+    connectHandlers();
+}
+
+void CConfigurationDlg::buildTemplate() {
+    tree_ = new QTreeWidget(this);
+    tagControl(tree_, 1001);
+    tree_->setGeometry(toPixels({1, 1, 175, 156}));
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setDragEnabled(false);
+    tree_->setIconSize({16, 16});
+
+    list_ = new CommandList(QStringLiteral("Type"), QStringLiteral("Command"), 1, 5, this);
+    tagControl(list_, 1122);
+    list_->setGeometry(toPixels({1, 159, 175, 152}));
+
+    // The software-limit controls share the tree's area; they stay on top of it
+    // so that they can be read and used.
+    addGroupBox(QStringLiteral("Software LimiteSettings"), {1, 1, 168, 46})->raise();
+    addCheckBox(1012, QStringLiteral("Enable Software Limit"), {9, 9, 87, 10});
+    addLabel(QStringLiteral("Compare Source"), {10, 26, 56, 8});
+    addDropDown(1011, {"Logic Position", "Encoder Position"}, {70, 26, 97, 30})->setEnabled(false);
+    addLabel(QStringLiteral("SL+"), {54, 92, 14, 8})->setAutoFillBackground(true);
+    addEdit(1009, {70, 92, 40, 14}, true)->setEnabled(false);
+    addLabel(QStringLiteral("SL-"), {54, 107, 12, 8})->setAutoFillBackground(true);
+    addEdit(1010, {70, 107, 40, 14}, true)->setEnabled(false);
+    // Module items start below the group box.
+    tree_->setStyleSheet(QStringLiteral("QTreeWidget { padding-top: %1px; }")
+                             .arg(toPixels({0, 0, 0, 47}).height()));
+
+    addLabel(QStringLiteral("Output Pulse Mode :"), {261, 5, 67, 8});
+    addDropDown(1002,
+                {" CW", " CCW", " PULSE (Rising Edge) / Dir +", " PULSE (Falling Edge) / Dir +",
+                 " PULSE (Rising Edge) / Dir -", " PULSE (Falling Edge) / Dir -"},
+                {331, 5, 115, 62});
+    addLabel(QStringLiteral("Encoder Mode :"), {276, 19, 52, 8});
+    addDropDown(1003, {"1/1 AB Phase", "1/2 AB Phase", "1/4 AB Phase", "CW/CCW"},
+                {331, 19, 115, 47});
+
+    addGroupBox(QStringLiteral("Hardware Signal Settings"), {182, 30, 265, 91});
+    addCheckBox(1183, QStringLiteral("Enable Servo ON"), {191, 43, 71, 10});
+    addLabel(QStringLiteral("LIMIT+/- (Logic)"), {191, 61, 54, 10});
+    addDropDown(1005, kLowHigh, {259, 60, 60, 30});
+    addLabel(QStringLiteral("HOME (Logic)"), {323, 61, 45, 10});
+    addDropDown(1006, kLowHigh, {379, 60, 60, 30});
+    addLabel(QStringLiteral("NEAR HOME"), {191, 81, 41, 9});
+    addDropDown(1004, kLowHigh, {259, 80, 60, 30});
+    addLabel(QStringLiteral("Z-Phase (Logic)"), {323, 81, 52, 9});
+    addDropDown(1007, kLowHigh, {379, 80, 60, 30});
+    addLabel(QStringLiteral("LIMITSTOP_MODE"), {191, 100, 63, 10});
+    addDropDown(1073, {"stop suddenly", "stop after decelerate"}, {259, 101, 86, 30});
+
+    addGroupBox(QStringLiteral("Input Signal Settings"), {182, 124, 265, 45});
+    addCheckBox(1013, QStringLiteral("Enable INP/RDY"), {189, 138, 67, 10});
+    addLabel(QStringLiteral("Logic"), {189, 151, 18, 8})->hide();
+    addDropDown(1016, kLowHigh, {209, 151, 41, 30})->setEnabled(false);
+    addCheckBox(1015, QStringLiteral("Enable Servo Alarm"), {331, 138, 81, 10});
+    addLabel(QStringLiteral("Logic"), {331, 151, 18, 8});
+    addDropDown(1018, {" Low", " High"}, {351, 151, 41, 30})->setEnabled(false);
+
+    addGroupBox(QStringLiteral("Input Signal Filter"), {182, 171, 265, 54});
+    filterBoxes_[0] = addCheckBox(1019, QStringLiteral("EMG, LMT, ORG, SD"), {189, 180, 81, 10});
+    filterBoxes_[1] = addCheckBox(1020, QStringLiteral("INDEX"), {299, 180, 36, 10});
+    filterBoxes_[2] = addCheckBox(1021, QStringLiteral("INP, ALM"), {387, 180, 45, 10});
+    filterBoxes_[3] = addCheckBox(1022, QStringLiteral("EXP+/-"), {189, 194, 39, 10});
+    filterBoxes_[4] = addCheckBox(1023, QStringLiteral("IN3"), {299, 194, 27, 10});
+    addLabel(QStringLiteral("Input Signal Delay Time:"), {189, 207, 82, 8});
+    addDropDown(1033,
+                {"0.2 u (time unit)", "256*10E-7", "512*10E-7", "1.024*10E-3", "2.048*10E-3",
+                 "4.096*10E-3", "8.192*10E-3", "16.384*10E-3"},
+                {272, 206, 77, 46});
+
+    addGroupBox(QStringLiteral("Other Settings"), {182, 228, 265, 47});
+    addCheckBox(1177, QStringLiteral("Enable VRING"), {194, 241, 61, 10});
+    addEdit(1179, {194, 254, 40, 14});
+    addLabel(QStringLiteral("Pulse"), {237, 259, 20, 8});
+    addButton(1008, QStringLiteral("SET"), {259, 257, 19, 11})->setStyleSheet({});
+    addCheckBox(1178, QStringLiteral("Enable AVTRI"), {283, 241, 61, 10});
+    addCheckBox(1182, QStringLiteral("Enable MaxV"), {354, 241, 58, 10});
+    addEdit(1123, {354, 254, 40, 14});
+    addLabel(QStringLiteral("Pulse"), {398, 259, 18, 8});
+    addButton(1181, QStringLiteral("SET"), {422, 257, 19, 11})->setStyleSheet({});
+
+    // The captions' blanks leave room for the pictures; a little more, for our font.
+    const QString room = QStringLiteral("text-align: left; padding-left: 14px;");
+    addButton(1, QStringLiteral("        Switch to Test"), {179, 283, 70, 28})->setStyleSheet(room);
+    addPicture(1165, 223, {181, 288, 20, 20}, true);
+    addButton(1035, QStringLiteral("        &Load Config"), {248, 283, 77, 28})->setStyleSheet(room);
+    addPicture(1163, 159, {254, 289, 20, 20}, true);
+    addButton(1036, QStringLiteral("        &Save Config"), {325, 283, 77, 28})->setStyleSheet(room);
+    addPicture(1140, 160, {331, 289, 20, 20}, true);
+    addButton(2, QStringLiteral("        Return"), {401, 283, 47, 28})->setStyleSheet(room);
+    addPicture(1164, 203, {402, 289, 20, 20}, true);
+}
+
+void CConfigurationDlg::connectHandlers() {
+    const auto combo = [this](int id, void (CConfigurationDlg::*handler)(int)) {
+        connect(controlAs<QComboBox>(id), &QComboBox::activated, this, handler);
+    };
+    const auto box = [this](int id, void (CConfigurationDlg::*handler)(bool)) {
+        connect(controlAs<QCheckBox>(id), &QCheckBox::clicked, this, handler);
+    };
+    const auto button = [this](int id, auto&& handler) {
+        if (auto* b = controlAs<QPushButton>(id)) connect(b, &QPushButton::clicked, this, handler);
+        if (auto* p = controlAs<PictureControl>(id)) connect(p, &PictureControl::clicked, this, handler);
+    };
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { onSelectionChanged(current); });
+    combo(1002, &CConfigurationDlg::onPulseMode);
+    combo(1007, &CConfigurationDlg::onZPhase);
+    combo(1005, &CConfigurationDlg::onHardLimit);
+    combo(1006, &CConfigurationDlg::onHomeEdge);
+    combo(1004, &CConfigurationDlg::onNearHome);
+    combo(1073, &CConfigurationDlg::onLimitStopMode);
+    combo(1016, &CConfigurationDlg::onInPosLogic);
+    combo(1018, &CConfigurationDlg::onAlarmLogic);
+    combo(1011, &CConfigurationDlg::onCompareSource);
+    combo(1033, &CConfigurationDlg::onDelay);
+    box(1183, &CConfigurationDlg::onServoOn);
+    box(1013, &CConfigurationDlg::onInPosEnable);
+    box(1015, &CConfigurationDlg::onAlarmEnable);
+    box(1012, &CConfigurationDlg::onSoftLimitEnable);
+    box(1177, &CConfigurationDlg::onVringEnable);
+    box(1182, &CConfigurationDlg::onMaxVEnable);
+    box(1178, &CConfigurationDlg::onAvtri);
+    for (int i = 0; i < 5; ++i) {
+        connect(filterBoxes_[i], &QCheckBox::clicked, this,
+                [this, i](bool checked) { onFilterBox(i, checked); });
+    }
+    button(1008, [this] { onVringSet(); });
+    button(1181, [this] { onMaxVSet(); });
+    button(1035, [this] { loadConfig(); });
+    button(1163, [this] { loadConfig(); });
+    button(1036, [this] { saveConfig(); });
+    button(1140, [this] { saveConfig(); });
+    button(1, [this] { switchToTest(); });
+    button(1165, [this] { done(kResultSwitch); });
+    button(2, [this] { done(kResultReturn); });
+    button(1164, [this] { done(kResultPicture); });
+}
+
+void CConfigurationDlg::onInitDialog() {
+    list_->rows().setIcon(resourceIcon(kListIconSmall));
+    list_->setIconSize({16, 16});
+    Q_UNUSED(kListIconLarge);
+    placeWorkingScreen();
+
+    const std::uint8_t previousCard = state_.currentCard;
+    const std::vector<int> registered = probeAndRegister(state_.slotTable, ctx_.hw, state_.currentCard);
+    for (int slot : registered) {
+        const SlotEntry& e = state_.slotTable.entries[slot];
+        auto* module = new QTreeWidgetItem(tree_, {QString::fromLatin1(e.moduleLabel)});
+        module->setIcon(0, resourceIcon(kModuleIcon));
+        for (int a = 0; a < axisCount(e.kind); ++a) {
+            auto* axis = new QTreeWidgetItem(module, {QString::fromLatin1(e.axisLabels[a])});
+            axis->setIcon(0, resourceIcon(kAxisIcon));
+        }
+        module->setExpanded(true);
+    }
+
+    ConfigScreenState& cfg = state_.config;
+    if (cfg.firstOpening) {
+        if (QTreeWidgetItem* first = tree_->topLevelItem(0)) {
+            tree_->setCurrentItem(first);
+            state_.selectedModuleLabel = first->text(0).toStdString();
+        }
+        state_.moduleNodeSelected = 1;
+        cfg.firstOpening = 0;
+    } else {
+        restoreSelection();
+        // The module has gone: the previous selection stays whole, rather than
+        // pointing at the last slot probed, where the servo-off would go next.
+        if (!tree_->currentItem()) state_.currentCard = previousCard;
+    }
+    refreshAll();
+    enable({1033}, anyFilterChecked());
+    cfg.funCounter = 0;
+}
+
+bool CConfigurationDlg::anyFilterChecked() const {
+    return std::any_of(filterBoxes_.begin(), filterBoxes_.end(),
+                       [](const QCheckBox* b) { return b->isChecked(); });
+}
+
+void CConfigurationDlg::onSelectionChanged(QTreeWidgetItem* item) {
+    if (!item) return;
+    ModuleKind kind = state_.currentKind;
+    std::uint8_t card = state_.currentCard;
+    if (item->childCount() > 0) {
+        if (!parseModuleLabel(item->text(0), kind, card)) return;
+        state_.currentAxisMask = allAxesMask(kind);
+        state_.currentAxisIndex = kind == ModuleKind::Quenby ? 2 : 4;
+    } else {
+        const QString text = item->text(0);
+        const QChar letter = text.size() > 5 ? text[5] : QChar();
+        const auto [mask, index] = letter == u'U'   ? std::pair{8u, 3}
+                                   : letter == u'Y' ? std::pair{2u, 1}
+                                   : letter == u'Z' ? std::pair{4u, 2}
+                                                    : std::pair{1u, 0};
+        if (!item->parent() || !parseModuleLabel(item->parent()->text(0), kind, card)) return;
+        state_.currentAxisMask = mask;
+        state_.currentAxisIndex = index;
+    }
+    state_.currentKind = kind;
+    state_.currentCard = card;
+    refreshAll();
+    if (item->childCount() > 0) {
+        state_.selectedModuleLabel = item->text(0).toStdString();
+        state_.moduleNodeSelected = 1;
+    } else {
+        state_.selectedAxisLabel = item->text(0).toStdString();
+        state_.selectedModuleLabel = item->parent()->text(0).toStdString();
+        state_.moduleNodeSelected = 0;
+    }
+}
+
+void CConfigurationDlg::restoreSelection() {
+    const QString module = QString::fromStdString(state_.selectedModuleLabel);
+    const QString axis = QString::fromStdString(state_.selectedAxisLabel);
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* top = tree_->topLevelItem(i);
+        if (top->text(0) != module) continue;
+        if (state_.moduleNodeSelected) {
+            tree_->setCurrentItem(top);
+            return;
+        }
+        for (int c = 0; c < top->childCount(); ++c) {
+            if (top->child(c)->text(0) == axis) {
+                tree_->setCurrentItem(top->child(c));
+                return;
+            }
+        }
+    }
+}
+
+SoftLimitSlot& CConfigurationDlg::softLimitSlot() {
+    auto& table = state_.config.softLimits;
+    const std::size_t card = std::min<std::size_t>(state_.currentCard, table.size() - 1);
+    const std::size_t index =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(state_.currentAxisIndex, 0)),
+                              table[card].size() - 1);
+    return table[card][index];
+}
+
+void CConfigurationDlg::refresh() {
+    const AxisSettings& r = state_.settings.record(state_.currentCard, state_.currentAxisIndex);
+    const SoftLimitSlot& sl = softLimitSlot();
+    ConfigScreenState& cfg = state_.config;
+
+    showIndex(1007, r.encoder.second);
+    cfg.filterMask = static_cast<std::uint16_t>(r.filter.first);
+    softLimitEnabled_ = sl.limitEnabled != 0;
+    enable({1011}, softLimitEnabled_);
+    slPlus_ = sl.limitPlus;
+    slMinus_ = sl.limitMinus;
+    for (int i = 0; i < 5; ++i) filterFlags_[i] = (cfg.filterMask >> i) & 1;
+    enable({1033}, cfg.filterMask & 0x1F);
+    showIndex(1033, r.filter.second);
+    showIndex(1011, sl.compareSource);
+
+    const auto check = [this](int id, bool on) { controlAs<QCheckBox>(id)->setChecked(on); };
+    check(1013, r.inPos.enabled);
+    enable({1016}, r.inPos.enabled);
+    showIndex(1016, r.inPos.first);
+    check(1183, r.servoOn.enabled);
+    check(1015, r.alarm.enabled);
+    enable({1018}, r.alarm.enabled);
+    showIndex(1018, r.alarm.first);
+    check(1177, r.vring.enabled);
+    enable({1179, 1008}, r.vring.enabled);
+    vring_ = r.vring.first != 0 && vring_ != 0 ? r.vring.first : 10000;
+    check(1182, r.maxV.enabled);
+    enable({1123, 1181}, r.maxV.enabled);
+    maxV_ = r.maxV.first != 0 && maxV_ != 0 ? r.maxV.first : 2000000;
+    check(1178, r.avtri.enabled);
+    showIndex(1002, r.pulseMode.first);
+    showIndex(1003, r.encoder.first);
+    showIndex(1005, r.hardLimit.first);
+    showIndex(1006, r.homeEdge.first);
+    showIndex(1004, r.nearHome.first);
+    showIndex(1073, r.limitStopMode.first);
+    exchangeOut();
+}
+
+void CConfigurationDlg::refreshAll() {
+    const ModuleKind kind = state_.currentKind;
+    if (kind == ModuleKind::None) return;
+    const int axes = axisCount(kind);
+    if (state_.currentAxisIndex >= axes) {
+        const std::int32_t whole = state_.currentAxisIndex;
+        for (int a = 0; a < axes; ++a) {
+            state_.currentAxisIndex = a;
+            refresh();
+        }
+        state_.currentAxisIndex = whole;
+    } else {
+        refresh();
+    }
+}
+
+CConfigurationDlg::Field CConfigurationDlg::exchangeIn() {
+    softLimitEnabled_ = controlAs<QCheckBox>(1012)->isChecked();
+    for (int i = 0; i < 5; ++i) filterFlags_[i] = filterBoxes_[i]->isChecked();
+    if (!readInt(1010, slMinus_)) return Field::SlMinus;
+    if (!readInt(1009, slPlus_)) return Field::SlPlus;
+    // Up to the largest value the module's signed 32-bit argument can take.
+    if (!readInt(1179, vring_, 0, 2147483647)) return Field::Vring;
+    if (!readInt(1123, maxV_, 8000, 4000000)) return Field::MaxV;
+    return Field::None;
+}
+
+void CConfigurationDlg::exchangeOut() {
+    controlAs<QCheckBox>(1012)->setChecked(softLimitEnabled_);
+    for (int i = 0; i < 5; ++i) filterBoxes_[i]->setChecked(filterFlags_[i]);
+    setInt(1010, slMinus_);
+    setInt(1009, slPlus_);
+    setInt(1179, vring_);
+    setInt(1123, maxV_);
+}
+
+void CConfigurationDlg::echo(const std::string& text) {
+    ConfigScreenState& cfg = state_.config;
+    list_->rows().prependRow(QStringLiteral("Fun %1").arg(cfg.funCounter),
+                             QString::fromStdString(text));
+    ++cfg.funCounter;
+}
+
+void CConfigurationDlg::loadConfig() {
+    loadAndApplySettings(state_.settings, state_.currentCard, state_.currentKind, ctx_.hw,
+                         ctx_.card, boxes());
+    refreshAll();
+}
+
+void CConfigurationDlg::saveConfig() {
+    const int result = saveSettings(state_.settings, ctx_.card, boxes());
+    state_.settingsSaved = 1;
+    if (result == 0) {
+        boxes().show({"All of the settings saved !!", "Information", BoxIcon::Information,
+                      BoxButtons::Ok});
+    }
+}
+
+void CConfigurationDlg::switchToTest() {
+    if (exchangeIn() == Field::None) done(kResultSwitch);
+}
+
+int CConfigurationDlg::currentIndexOf(int id) const { return controlAs<QComboBox>(id)->currentIndex(); }
+
+// A value that is no index of the list (a file written elsewhere) shows as no
+// selection.
+void CConfigurationDlg::showIndex(int id, int index) {
+    auto* combo = controlAs<QComboBox>(id);
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+void CConfigurationDlg::enable(std::initializer_list<int> ids, bool on) {
+    for (int id : ids) control(id)->setEnabled(on);
+}
+
+}  // namespace velmira
