@@ -6,28 +6,33 @@ namespace velmira {
 
 CommandList::CommandList(const QString& first, const QString& second, int shareNumerator,
                          int shareDenominator, QWidget* parent)
-    : QTreeView(parent),
+    : QTableView(parent),
       model_({first, second}),
       numerator_(shareNumerator),
       denominator_(shareDenominator) {
     setModel(&model_);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
+    setShowGrid(false);
+    setWordWrap(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
-    header()->setStretchLastSection(false);
-    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    verticalHeader()->hide();
+    // Fixed row heights keep the view from measuring every row.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
 }
 
 void CommandList::resizeEvent(QResizeEvent* event) {
-    QTreeView::resizeEvent(event);
+    QTableView::resizeEvent(event);
     // Column widths follow the list's window width, truncating like the controller.
     const int w = width();
     const int firstWidth = numerator_ * w / denominator_;
-    header()->resizeSection(0, firstWidth);
-    header()->resizeSection(1, (denominator_ - numerator_) * w / denominator_);
+    horizontalHeader()->resizeSection(0, firstWidth);
+    horizontalHeader()->resizeSection(1, (denominator_ - numerator_) * w / denominator_);
 }
 
 }  // namespace velmira

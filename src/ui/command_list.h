@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTreeView>
+#include <QTableView>
 
 #include "ui/command_list_model.h"
 
@@ -8,7 +8,7 @@ namespace velmira {
 
 // A report-style list of echoed calls: red text, two columns, several rows may
 // be selected, rows never removed.
-class CommandList : public QTreeView {
+class CommandList : public QTableView {
     Q_OBJECT
 public:
     // firstColumnShare: the part of the width the first column gets (1/6 means W/6).

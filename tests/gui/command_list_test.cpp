@@ -43,8 +43,8 @@ TEST(CommandList, ColumnsShareTheWidthWithTruncation) {
     CommandList list(QStringLiteral("NO"), QStringLiteral("Command"), 1, 5);
     list.resize(301, 100);
     list.show();
-    EXPECT_EQ(list.header()->sectionSize(0), 60);
-    EXPECT_EQ(list.header()->sectionSize(1), 240);
+    EXPECT_EQ(list.horizontalHeader()->sectionSize(0), 60);
+    EXPECT_EQ(list.horizontalHeader()->sectionSize(1), 240);
 }
 
 TEST(CommandList, ConfigurationRowsGoOnTopWithTheirIcon) {

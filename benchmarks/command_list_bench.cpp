@@ -1,0 +1,52 @@
+// How long one echoed block costs as the command list grows: a day of jogging
+// leaves a hundred thousand rows, and a block must cost the same then.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include "ui/command_list.h"
+
+namespace {
+
+const std::vector<std::string> kBlock = {
+    "lorvexMF_SET_MAX_V(1,2,2000000)", "lorvexMF_SET_V(1,2,20000)",
+    "lorvexMF_SET_AO(1,2,0)",          "lorvexMF_SET_SV(1,2,100)",
+    "lorvexMF_NORMAL_SPEED(1,2,0)",    "lorvexMF_SET_A(1,2,100000)",
+    "lorvexMF_FIXED_MOVE(1,2,-5000)"};
+
+void fill(velmira::CommandListModel& rows, int count) {
+    while (rows.rowCount() < count) rows.writeBlock(kBlock);
+}
+
+// The model alone.
+void BM_WriteBlockModel(benchmark::State& state) {
+    velmira::CommandListModel rows({"NO", "Command"});
+    fill(rows, static_cast<int>(state.range(0)));
+    for (auto _ : state) rows.writeBlock(kBlock);
+    state.counters["rows_at_end"] = rows.rowCount();
+}
+BENCHMARK(BM_WriteBlockModel)->Arg(10)->Arg(100000)->Iterations(2000);
+
+// The list as a screen shows it: the view attached and repainted after each block.
+void BM_WriteBlockShownList(benchmark::State& state) {
+    velmira::CommandList list(QStringLiteral("NO"), QStringLiteral("Command"), 1, 6);
+    list.resize(300, 280);
+    list.show();
+    fill(list.rows(), static_cast<int>(state.range(0)));
+    QApplication::processEvents();
+    for (auto _ : state) {
+        list.rows().writeBlock(kBlock);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_WriteBlockShownList)->Arg(10)->Arg(100000)->Iterations(300);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
