@@ -14,7 +14,7 @@
 #include "config/settings_file.h"
 #include "hw/call_log.h"
 #include "ui/command_list.h"
-#include "support/scripted_boxes.h"
+#include "support/recorded_bench.h"
 
 namespace velmira {
 namespace {
@@ -22,13 +22,11 @@ namespace {
 using test::ScriptedBoxes;
 using Texts = std::vector<std::string>;
 
-class Configuration : public ::testing::Test {
+class Configuration : public ::testing::Test, protected test::RecordedBench {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDir(card.path()).mkdir("Pelmoran"));
-        log.setResponder("GetSlotAddr", [](const Call& c) { return 0x10 * c.args[0]; });
-        log.setResponder("IoReadByte",
-                         [this](const Call& c) { return ids[static_cast<std::size_t>(c.args[0] / 0x10)]; });
+        ids[3] = 83;
+        ids[5] = 82;
         log.setResult("lorvexMF_REGISTRATION", 1);
         log.setResult("quenbyMF_REGISTRATION", 1);
     }
@@ -70,15 +68,6 @@ protected:
     std::string topEcho() { return rows().rowCount() ? rows().command(0).toStdString() : ""; }
     Texts calls() const { return log.texts(); }
 
-    std::array<std::int64_t, 8> ids{0xFF, 0xFF, 0xFF, 83, 0xFF, 82, 0xFF, 0xFF};
-    QTemporaryDir card;
-    AppState state;
-    CallLog log;
-    RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
-    RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
-    RecordingBackplane backplane{log};
-    ScriptedBoxes boxes;
-    AppContext ctx{state, Hardware{&lorvex, &quenby, &backplane}, boxes, CardFiles(card.path())};
     std::unique_ptr<CConfigurationDlg> screen;
 };
 

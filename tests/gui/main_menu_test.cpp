@@ -11,7 +11,7 @@
 #include "config/settings_file.h"
 #include "hw/call_log.h"
 #include "platform/picture_control.h"
-#include "support/scripted_boxes.h"
+#include "support/recorded_bench.h"
 
 namespace velmira {
 namespace {
@@ -74,14 +74,10 @@ private:
     MessageBoxes& boxes_;
 };
 
-class MainMenu : public ::testing::Test {
+class MainMenu : public ::testing::Test, protected test::RecordedBench {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDir(card.path()).mkdir("Pelmoran"));
-        log.setResponder("GetSlotAddr", [](const Call& c) { return 0x10 * c.args[0]; });
-        log.setResponder("IoReadByte", [this](const Call& c) -> std::int64_t {
-            return ids[static_cast<std::size_t>(c.args[0] / 0x10)];
-        });
+        ids[1] = 69;
         menu = std::make_unique<CMainMenuDlg>(ctx, screens);
         menu->show();
     }
@@ -104,15 +100,6 @@ protected:
         };
     }
 
-    std::array<std::int64_t, 8> ids{0xFF, 69, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    QTemporaryDir card;
-    AppState state;
-    CallLog log;
-    RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
-    RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
-    RecordingBackplane backplane{log};
-    ScriptedBoxes boxes;
-    AppContext ctx{state, Hardware{&lorvex, &quenby, &backplane}, boxes, CardFiles(card.path())};
     ScriptedScreens screens{boxes};
     std::unique_ptr<CMainMenuDlg> menu;
 };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <array>
+
+#include "app/app_context.h"
+#include "hw/call_log.h"
+#include "support/scripted_boxes.h"
+
+namespace velmira::test {
+
+// A controller for screen tests: recording libraries, slots that answer with
+// the ID bytes in `ids` (slot n at address 0x10 * n), a card folder with
+// Pelmoran in it, and boxes answered by the test.
+struct RecordedBench {
+    RecordedBench() {
+        QDir(card.path()).mkdir("Pelmoran");
+        log.setResponder("GetSlotAddr", [](const Call& c) { return 0x10 * c.args[0]; });
+        log.setResponder("IoReadByte", [this](const Call& c) {
+            return ids[static_cast<std::size_t>(c.args[0] / 0x10) % ids.size()];
+        });
+    }
+
+    std::array<std::int64_t, 8> ids{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    QTemporaryDir card;
+    AppState state;
+    CallLog log;
+    RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
+    RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
+    RecordingBackplane backplane{log};
+    ScriptedBoxes boxes;
+    AppContext ctx{state, Hardware{&lorvex, &quenby, &backplane}, boxes, CardFiles(card.path())};
+};
+
+}  // namespace velmira::test
