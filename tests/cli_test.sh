@@ -8,7 +8,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 out=$("$app" --help 2>&1); rc=$?
 [ $rc -eq 0 ] || fail "--help exited $rc"
-for part in "--rack SPEC" "1=Lorvex,3=LorvexF,5=Quenby" "--card DIR" "--help"; do
+for part in "--rack SLOTS" "1=Lorvex,3=LorvexF,5=Quenby" "--card DIR" "--help"; do
     grep -qF -- "$part" <<<"$out" || fail "--help does not mention $part"
 done
 

@@ -25,9 +25,7 @@ constexpr int kAdvancedColour = 234;
 CMainMenuDlg::CMainMenuDlg(AppContext& ctx, ScreenFactory& screens, QWidget* parent)
     : Dialog(ctx.boxes, parent), ctx_(ctx), screens_(screens) {
     setWindowTitle(QStringLiteral("Velmira"));
-    QFont f = font();
-    f.setPointSize(8);
-    setFont(f);
+    setTemplateFont(8, {kBaseX, kBaseY});
     setTemplateSize({254, 170});
 
     addPicture(65535, kBackground, {0, 0, 297, 154}, false);

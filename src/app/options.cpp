@@ -69,7 +69,7 @@ std::string helpText(const std::string& defaultCard) {
     return std::string(
                "Usage: velmira [options]\n"
                "Set-up and test tool for Lorvex and Quenby motion modules.\n\n"
-               "  --rack SPEC           modules in the simulated rack, slot=module separated\n"
+               "  --rack SLOTS          modules in the simulated rack, slot=module separated\n"
                "                        by commas; a module is Lorvex, LorvexF, Quenby or an\n"
                "                        ID byte 0..255; \"\" is an empty rack\n"
                "                        (default: \"") +

@@ -47,7 +47,7 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
 TEST(Options, HelpNamesEveryOptionWithItsDefault) {
     EXPECT_TRUE(parseOptions({"--help", "--rack", "9=x"}).options.help);
     const std::string help = helpText("/home/u/card");
-    for (const char* part : {"--rack SPEC", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--card DIR",
+    for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--card DIR",
                              "/home/u/card", "--help"}) {
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
