@@ -189,9 +189,12 @@ void CConfigurationDlg::connectHandlers() {
 }
 
 void CConfigurationDlg::onInitDialog() {
-    list_->rows().setIcon(resourceIcon(kListIconSmall));
+    // The list's small and normal images; the report view shows the small one.
+    QIcon listIcon;
+    listIcon.addPixmap(renderResource(kListIconSmall, {16, 16}));
+    listIcon.addPixmap(renderResource(kListIconLarge, {32, 32}));
+    list_->rows().setIcon(listIcon);
     list_->setIconSize({16, 16});
-    Q_UNUSED(kListIconLarge);
     placeWorkingScreen();
 
     const std::uint8_t previousCard = state_.currentCard;
