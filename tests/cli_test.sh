@@ -8,7 +8,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 out=$("$app" --help 2>&1); rc=$?
 [ $rc -eq 0 ] || fail "--help exited $rc"
-for part in "--rack SLOTS" "1=Lorvex,3=LorvexF,5=Quenby" "--card DIR" "--help"; do
+for part in "--rack SLOTS" "1=Lorvex,3=LorvexF,5=Quenby" "--rack-file FILE" "--card DIR" "--help"; do
     grep -qF -- "$part" <<<"$out" || fail "--help does not mention $part"
 done
 
@@ -24,4 +24,9 @@ check_refused 'unknown option "--bogus" (see --help)' --bogus
 check_refused '--rack: "0=Quenby": the slot must be a number from 1 to 7' --rack 0=Quenby
 check_refused '--card: "/nonexistent/card" is not a folder' --card /nonexistent/card
 check_refused '--card needs a value (see --help)' --card
+rack_file=$(mktemp)
+trap 'rm -f "$rack_file"' EXIT
+printf '[slot.3.axis.Y]\nhome = [5, 3]\n' >"$rack_file"
+check_refused "--rack-file: $rack_file:2:8: slot.3.axis.Y.home: from (5) must not be above to (3)" \
+    --rack-file "$rack_file"
 echo "options: ok"

@@ -32,9 +32,10 @@ std::string makeMotionLibrary(const char* option, const std::string& path, Modul
 
 HardwareSetup::Result HardwareSetup::create(const Options& options) {
     std::unique_ptr<HardwareSetup> s(new HardwareSetup);
-    auto parsed = SimRack::parse(options.rack);
-    if (!parsed.rack) return {nullptr, "--rack: " + parsed.error};
-    s->rack_ = std::make_unique<SimRack>(std::move(*parsed.rack));
+    const SlotListResult slots = parseSlotList(options.rack);
+    if (!slots.ids) return {nullptr, "--rack: " + slots.error};
+    s->clock_ = std::make_unique<SteadySimClock>();
+    s->rack_ = std::make_unique<SimRack>(*slots.ids, options.rackDescription, *s->clock_);
 
     for (const std::string& error :
          {makeMotionLibrary("--lorvex-lib", options.lorvexLib, ModuleKind::Lorvex, *s->rack_,
@@ -62,7 +63,8 @@ HardwareSetup::Result HardwareSetup::create(const Options& options) {
         s->tracedLorvex_ = std::make_unique<TracingMotionLibrary>(*s->lorvex_, *s->trace_);
         s->tracedQuenby_ = std::make_unique<TracingMotionLibrary>(*s->quenby_, *s->trace_);
         s->tracedBackplane_ = std::make_unique<TracingBackplane>(*s->backplane_, *s->trace_);
-        s->hw_ = Hardware{s->tracedLorvex_.get(), s->tracedQuenby_.get(), s->tracedBackplane_.get()};
+        s->hw_ =
+            Hardware{s->tracedLorvex_.get(), s->tracedQuenby_.get(), s->tracedBackplane_.get()};
     }
     return {std::move(s), {}};
 }

@@ -13,7 +13,7 @@ namespace velmira {
 // Owns whatever stands behind the screens: the simulated rack, the libraries
 // loaded in its place, and the trace in front of them all.
 class HardwareSetup {
-public:
+  public:
     struct Result;
     // Loads the libraries given and resolves every function before anything
     // runs; a problem is one message naming the option, the file and all
@@ -23,11 +23,11 @@ public:
     const Hardware& hardware() const { return hw_; }
     CallTrace* trace() const { return trace_.get(); }
 
-private:
+  private:
     HardwareSetup() = default;
 
+    std::unique_ptr<SimClock> clock_;  // before the rack, which runs on it
     std::unique_ptr<SimRack> rack_;
-    std::unique_ptr<SimBackplane> simBackplane_;
     std::unique_ptr<MotionLibrary> lorvex_, quenby_;
     std::unique_ptr<Backplane> backplane_;
     std::unique_ptr<CallTrace> trace_;

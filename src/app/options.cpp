@@ -14,6 +14,7 @@ struct ValueOption {
 
 constexpr ValueOption kValueOptions[] = {
     {"--rack", &Options::rack},
+    {"--rack-file", &Options::rackFile},
     {"--card", &Options::card},
     {"--lorvex-lib", &Options::lorvexLib},
     {"--quenby-lib", &Options::quenbyLib},
@@ -21,9 +22,14 @@ constexpr ValueOption kValueOptions[] = {
     {"--trace", &Options::trace},
 };
 
-std::string checkValues(const Options& o) {
-    if (const auto parsed = SimRack::parse(o.rack); !parsed.rack) {
+std::string checkValues(Options& o) {
+    if (const auto parsed = parseSlotList(o.rack); !parsed.ids) {
         return "--rack: " + parsed.error;
+    }
+    if (!o.rackFile.empty()) {
+        const RackFileResult read = readRackFile(o.rackFile);
+        if (!read.ok) return "--rack-file: " + read.error;
+        o.rackDescription = read.rack;
     }
     if (!o.card.empty() && !QFileInfo(QString::fromStdString(o.card)).isDir()) {
         return "--card: \"" + o.card + "\" is not a folder";
@@ -75,6 +81,9 @@ std::string helpText(const std::string& defaultCard) {
                "                        (default: \"") +
            kDefaultRack +
            "\")\n"
+           "  --rack-file FILE      the machine behind the simulated modules: limit\n"
+           "                        switches, home sensors, drive states (TOML, see\n"
+           "                        docs/rack-file.md; default: built-in machine)\n"
            "  --card DIR            existing host folder that stands for the controller's\n"
            "                        \\CompactFlash card; the configuration file is\n"
            "                        DIR/Pelmoran/Orvo/lorvex_Config.ini\n"

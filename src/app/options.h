@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/rack_description.h"
+
 namespace velmira {
 
 struct Options {
@@ -12,7 +14,11 @@ struct Options {
     std::string lorvexLib;
     std::string quenbyLib;
     std::string backplaneLib;
-    std::string trace;  // empty: no call trace
+    std::string trace;     // empty: no call trace
+    std::string rackFile;  // empty: the built-in machine
+    // Filled from rackFile by parseOptions: the machine that was checked is the
+    // one that runs, even when the file changes later or is a pipe.
+    RackDescription rackDescription;
     bool help = false;
 };
 

@@ -29,9 +29,9 @@ std::optional<std::uint8_t> idForName(std::string_view name) {
 
 }  // namespace
 
-SimRack::ParseResult SimRack::parse(std::string_view spec) {
-    SimRack rack;
-    std::string_view rest = spec;
+SlotListResult parseSlotList(std::string_view slotList) {
+    SlotIds ids{};
+    std::string_view rest = slotList;
     while (!trim(rest).empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = trim(rest.substr(0, comma));
@@ -42,10 +42,10 @@ SimRack::ParseResult SimRack::parse(std::string_view spec) {
             return {std::nullopt, quoted + " is not slot=module"};
         }
         const auto slot = parseNumber(trim(item.substr(0, eq)));
-        if (!slot || !validSlot(*slot)) {
+        if (!slot || *slot < kFirstSlot || *slot > kLastSlot) {
             return {std::nullopt, quoted + ": the slot must be a number from 1 to 7"};
         }
-        if (rack.ids_[*slot]) {
+        if (ids[*slot]) {
             return {std::nullopt, quoted + ": slot " + std::to_string(*slot) + " is given twice"};
         }
         const auto id = idForName(trim(item.substr(eq + 1)));
@@ -53,9 +53,19 @@ SimRack::ParseResult SimRack::parse(std::string_view spec) {
             return {std::nullopt,
                     quoted + ": the module must be Lorvex, LorvexF, Quenby or an ID byte 0 to 255"};
         }
-        rack.ids_[*slot] = *id;
+        ids[*slot] = *id;
     }
-    return {rack, {}};
+    return {ids, {}};
+}
+
+SimRack::SimRack(const SlotIds& slots, const RackDescription& machine, SimClock& clock)
+    : ids_(slots), machine_(machine), clock_(clock), steppedTo_(clock.nowMicros()) {
+    for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
+        const ModuleKind kind = kindForId(idAt(slot));
+        if (kind != ModuleKind::None) {
+            modules_[slot] = std::make_unique<SimModule>(kind, machine_.bySlot[slot]);
+        }
+    }
 }
 
 std::uint8_t SimRack::idAt(int slot) const {
@@ -64,16 +74,39 @@ std::uint8_t SimRack::idAt(int slot) const {
 }
 
 bool SimRack::registerModule(int slot, ModuleKind kind) {
-    if (!validSlot(slot) || kind == ModuleKind::None || kindForId(idAt(slot)) != kind) {
+    if (!validSlot(slot) || !modules_[slot] || modules_[slot]->kind() != kind ||
+        machine_.bySlot[slot].registrationFails) {
         return false;
     }
     registered_[slot] = true;
     return true;
 }
 
-SimRack::Axis* SimRack::axis(int slot, int axisIndex) {
-    if (!validSlot(slot) || axisIndex < 0 || axisIndex > 3) return nullptr;
-    return &axes_[slot][axisIndex];
+SimModule* SimRack::module(int slot, ModuleKind kind) {
+    if (!isRegistered(slot) || modules_[slot]->kind() != kind) return nullptr;
+    return modules_[slot].get();
+}
+
+bool SimRack::anyActive() const {
+    for (const auto& m : modules_) {
+        if (m && m->active()) return true;
+    }
+    return false;
+}
+
+void SimRack::advance() {
+    const std::int64_t now = clock_.nowMicros();
+    constexpr double kTick = kTickMicros / 1e6;
+    while (now - steppedTo_ >= kTickMicros) {
+        if (!anyActive()) {
+            steppedTo_ = now;  // nothing moves: no need to step the idle time
+            return;
+        }
+        for (const auto& m : modules_) {
+            if (m) m->tick(kTick);
+        }
+        steppedTo_ += kTickMicros;
+    }
 }
 
 std::uint32_t SimBackplane::GetSlotAddr(std::uint8_t slot) {
@@ -88,43 +121,22 @@ std::uint32_t SimBackplane::IoReadByte(std::uint32_t address) {
 }
 
 std::int64_t SimMotionLibrary::dispatch(MotionOp op, std::span<const std::int64_t> args) {
-    const int card = static_cast<int>(args[0]);
+    rack_.advance();
     if (op == MotionOp::REGISTRATION) {
         return rack_.registerModule(static_cast<int>(args[1]), kind()) ? 1 : 0;
     }
-    if (!rack_.isRegistered(card) || kindForId(rack_.idAt(card)) != kind()) return 0;
-
-    const auto mask = args.size() > 1 ? static_cast<std::uint16_t>(args[1]) : 0;
-    const int axes = axisCount(kind());
-    auto forEachAxis = [&](auto&& f) {
-        for (int i = 0; i < axes; ++i) {
-            if (mask & (1u << i)) f(*rack_.axis(card, i));
+    SimModule* module = rack_.module(static_cast<int>(args[0]), kind());
+    if (!module) return 0;  // nothing answers before registration
+    const std::int64_t result = module->call(op, args);
+    if (op == MotionOp::AUTO_HOME) {
+        const auto mask = static_cast<std::uint16_t>(args[1]);
+        for (std::int64_t waited = 0; module->homing(mask) && waited < kAutoHomeLimitMicros;
+             waited += SimRack::kTickMicros) {
+            rack_.clock().wait(SimRack::kTickMicros);
+            rack_.advance();
         }
-    };
-    // Reads of several axes answer for the lowest one.
-    auto lowestAxis = [&]() -> SimRack::Axis* {
-        for (int i = 0; i < axes; ++i) {
-            if (mask & (1u << i)) return rack_.axis(card, i);
-        }
-        return nullptr;
-    };
-
-    switch (op) {
-        case MotionOp::SET_LP:
-            forEachAxis([&](SimRack::Axis& a) { a.logicPosition = static_cast<std::int32_t>(args[2]); });
-            return 0;
-        case MotionOp::SET_EP:
-            forEachAxis([&](SimRack::Axis& a) { a.encoderPosition = static_cast<std::int32_t>(args[2]); });
-            return 0;
-        case MotionOp::GET_LP:
-            return lowestAxis() ? lowestAxis()->logicPosition : 0;
-        case MotionOp::GET_EP:
-            return lowestAxis() ? lowestAxis()->encoderPosition : 0;
-        case MotionOp::HOME_WAIT:
-            return 1;  // nothing moves on this rack, so a search ends at once
-        default:
-            return 0;
     }
+    return result;
 }
 
 }  // namespace velmira

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <fstream>
 
 #include "app/options.h"
 
@@ -44,11 +45,28 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
     }
 }
 
+TEST(Options, ReadsTheRackFileWhileCheckingTheOptions) {
+    QTemporaryDir dir;
+    const std::string good = dir.filePath("good.toml").toStdString();
+    const std::string broken = dir.filePath("broken.toml").toStdString();
+    std::ofstream(good) << "[slot.3]\nregistration = \"fails\"\n";
+    std::ofstream(broken) << "[axis]\nlimt_plus = 1\n";
+
+    const OptionsResult r = parseOptions({"--rack-file=" + good});
+    EXPECT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.rackFile, good);
+    EXPECT_TRUE(r.options.rackDescription.bySlot[3].registrationFails);
+    EXPECT_FALSE(parseOptions({}).options.rackDescription.bySlot[3].registrationFails);
+
+    EXPECT_EQ(parseOptions({"--rack-file", broken}).error,
+              "--rack-file: " + broken + ":2:1: axis.limt_plus: unknown key");
+}
+
 TEST(Options, HelpNamesEveryOptionWithItsDefault) {
     EXPECT_TRUE(parseOptions({"--help", "--rack", "9=x"}).options.help);
     const std::string help = helpText("/home/u/card");
-    for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--card DIR",
-                             "/home/u/card", "--help"}) {
+    for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE",
+                             "--card DIR", "/home/u/card", "--help"}) {
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
 }

@@ -1,14 +1,16 @@
+#include "sim/sim_rack.h"
+
 #include <gtest/gtest.h>
 
 #include "hw/call_log.h"
 #include "hw/discovery.h"
-#include "sim/sim_rack.h"
 
 namespace velmira {
 namespace {
 
 TEST(SimRack, DefaultRackAnswersWithTheIdsOfItsModules) {
-    SimRack rack = *SimRack::parse(kDefaultRack).rack;
+    ManualSimClock clock;
+    SimRack rack(*parseSlotList(kDefaultRack).ids, {}, clock);
     SimBackplane backplane(rack);
     SlotTable table;
     probeSlots(table, backplane);
@@ -20,7 +22,8 @@ TEST(SimRack, DefaultRackAnswersWithTheIdsOfItsModules) {
 }
 
 TEST(SimRack, RegistersOnlyTheKindFittedInTheSlot) {
-    SimRack rack = *SimRack::parse("1=Lorvex, 3=LorvexF ,5=Quenby,6=7").rack;
+    ManualSimClock clock;
+    SimRack rack(*parseSlotList("1=Lorvex, 3=LorvexF ,5=Quenby,6=7").ids, {}, clock);
     SimMotionLibrary lorvex(ModuleKind::Lorvex, rack);
     SimMotionLibrary quenby(ModuleKind::Quenby, rack);
     EXPECT_EQ(lorvex.REGISTRATION(1, 1), 1);
@@ -34,7 +37,8 @@ TEST(SimRack, RegistersOnlyTheKindFittedInTheSlot) {
 }
 
 TEST(SimRack, PositionsReadBackWhatWasSetAndSeveralAxesAnswerForTheLowest) {
-    SimRack rack = *SimRack::parse("2=Lorvex").rack;
+    ManualSimClock clock;
+    SimRack rack(*parseSlotList("2=Lorvex").ids, {}, clock);
     SimMotionLibrary lorvex(ModuleKind::Lorvex, rack);
     EXPECT_EQ(lorvex.SET_LP(2, 1, 100), 0);
     EXPECT_EQ(lorvex.GET_LP(2, 1), 0) << "nothing answers before registration";
@@ -47,6 +51,20 @@ TEST(SimRack, PositionsReadBackWhatWasSetAndSeveralAxesAnswerForTheLowest) {
     EXPECT_EQ(lorvex.GET_EP(2, 1), 0);
     lorvex.SET_LP(2, 15, 5);
     EXPECT_EQ(lorvex.GET_LP(2, 8), 5);
+}
+
+TEST(SimRack, OnTheSteadyClockAxesMoveInRealTime) {
+    SteadySimClock clock;
+    SimRack rack(*parseSlotList("2=Quenby").ids, {}, clock);
+    SimMotionLibrary quenby(ModuleKind::Quenby, rack);
+    ASSERT_EQ(quenby.REGISTRATION(2, 2), 1);
+    quenby.SET_SV(2, 1, 20000);
+    quenby.SET_V(2, 1, 20000);
+    quenby.FIXED_MOVE(2, 1, 90000);
+    clock.wait(200000);
+    // At least 200 ms have passed at 20000 pulses/s; how much more is up to the machine.
+    EXPECT_GE(quenby.GET_LP(2, 1), 3980);
+    EXPECT_EQ(quenby.GET_DI(2, 1, 0), 1);
 }
 
 TEST(MotionLibrary, PassesArgumentsInTheirCWidths) {

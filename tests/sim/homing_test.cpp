@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "sim/axis_model.h"
+#include "sim_bench.h"
+
+namespace velmira {
+namespace {
+
+struct HomeCase {
+    const char* item;
+    std::array<int, 4> codes;  // near-home, home, index, offset
+    std::int32_t end;          // on the default machine, from 0
+    bool fails = false;
+};
+
+// The default machine: SD cam -70000..-58000, home sensor -62000..-60000,
+// index pulses at ...-63000, -59000, -55000..., limits at +-100000.
+const HomeCase kHomeList[] = {
+    {"NearHome, Lmt-", {2, 0, 0, 0}, -58000},
+    {"Home, Lmt-", {0, 2, 0, 0}, -60000},
+    {"NearHome, Home, Lmt-", {2, 2, 0, 0}, -60000},
+    {"Home, Index, Lmt-", {0, 2, 2, 0}, -63000},
+    {"NearHome, Index, Lmt-", {2, 0, 2, 0}, -59000},
+    {"NearHome, Home, Index, Lmt-", {2, 2, 2, 0}, -63000},
+    {"NearHome,Home,Lmt-,Index,Offset,Lmt+", {2, 2, 1, 1}, -59000 + 120000},
+    {"no item: the offset runs into LMT-", {2, 2, 2, 2}, -100000, true},
+};
+
+TEST(SimHoming, FourAxisSearchEndsWhereTheMachinePutsIt) {
+    for (const HomeCase& c : kHomeList) {
+        SimBench bench;
+        auto& lib = bench.lorvex;
+        constexpr int card = SimBench::kLorvexCard;
+        // What the program sends for the HOME button.
+        lib.NORMAL_SPEED(card, 4, 0);
+        lib.SET_V(card, 4, 50000);
+        lib.SET_A(card, 4, 100000);
+        lib.SET_HV(card, 4, 5000);
+        lib.SET_HOME_MODE(card, 4, c.codes[0], c.codes[1], c.codes[2], c.codes[3], 120000);
+        lib.HOME_START(card, 4);
+        bench.clock.advanceMs(100);
+        EXPECT_EQ(lib.HOME_WAIT(card, 4), 0) << c.item << ": still searching";
+        ASSERT_TRUE(bench.runUntil([&] { return lib.HOME_WAIT(card, 4) != 0; })) << c.item;
+        EXPECT_EQ(lib.GET_LP(card, 4), c.end) << c.item;
+        EXPECT_EQ(lib.GET_EP(card, 4), c.end) << c.item;
+        EXPECT_EQ(lib.GET_CV(card, 4), 0);
+        EXPECT_EQ((lib.GET_ERROR_CODE(card, 4) & axis_error::kHomeFailed) != 0, c.fails) << c.item;
+        EXPECT_EQ(lib.GET_LP(card, 1), 0) << "the other axes stay";
+    }
+}
+
+TEST(SimHoming, TwoAxisAutoHomeReturnsWhenBothAxesAreHome) {
+    for (const HomeCase& c : kHomeList) {
+        RackDescription machine;
+        machine.bySlot[5].axes[1].start = 30000;  // Y has further to go
+        SimBench bench(machine);
+        auto& lib = bench.quenby;
+        constexpr int card = SimBench::kQuenbyCard;
+        lib.SET_MAX_V(card, 3, 2000000);
+        lib.SET_A(card, 3, 100000);
+        lib.SET_SV(card, 3, 1000);
+        const std::int64_t before = bench.clock.nowMicros();
+        lib.AUTO_HOME(card, 3, c.codes[0], c.codes[1], c.codes[2], c.codes[3], 120000, 50000, 5000,
+                      6000);
+        EXPECT_GT(bench.clock.nowMicros() - before, 1000000) << "the call took the search's time";
+        EXPECT_EQ(lib.GET_LP(card, 1), c.end) << c.item;
+        EXPECT_EQ(lib.GET_LP(card, 2), c.end - 30000) << c.item << ": counted from where Y started";
+        EXPECT_EQ(lib.GET_DI(card, 3, 0), 0) << "nothing drives any more";
+    }
+}
+
+TEST(SimHoming, SearchTurnsAtTheLimitAndFindsTheSameEdge) {
+    // Starting below the cam and inside the home sensor: the first search
+    // runs into LMT-, the second starts on its signal; both end on the edges
+    // a search from above finds.
+    RackDescription machine;
+    machine.bySlot[1].axes[0].start = -90000;
+    machine.bySlot[1].axes[1].start = -61000;
+    SimBench bench(machine);
+    auto& lib = bench.lorvex;
+    lib.SET_V(1, 3, 50000);
+    lib.SET_HV(1, 3, 5000);
+    lib.SET_HOME_MODE(1, 3, 2, 2, 0, 0, 0);
+    lib.HOME_START(1, 3);
+    ASSERT_TRUE(bench.runUntil([&] { return lib.HOME_WAIT(1, 3) != 0; }));
+    EXPECT_EQ(lib.GET_LP(1, 1), -60000 + 90000);
+    EXPECT_EQ(lib.GET_LP(1, 2), -60000 + 61000);
+    EXPECT_EQ(lib.GET_ERROR_CODE(1, 1), 0u);
+    EXPECT_EQ(lib.GET_ERROR_CODE(1, 2), 0u);
+}
+
+TEST(SimHoming, InterruptedOrImpossibleSearchesStillEnd) {
+    RackDescription machine;
+    machine.bySlot[1].axes[2].indexSpacing = 0;  // Z has no index pulse
+    SimBench bench(machine);
+    auto& lib = bench.lorvex;
+    lib.SET_HOME_MODE(1, 15, 2, 2, 2, 0, 0);
+    lib.HOME_START(1, 15);
+    bench.clock.advanceMs(300);
+    lib.SERVO_OFF(1, 1);         // X loses its servo
+    lib.STOP_SLOWLY(1, 2);       // Y is stopped
+    lib.SET_HOME_EDGE(1, 8, 1);  // U's home logic is wrong: the search
+    lib.SET_NHOME(1, 8, 1);      // leaves cam and sensor the wrong way
+    ASSERT_TRUE(bench.runUntil([&] { return lib.HOME_WAIT(1, 15) != 0; }));
+    for (const int mask : {1, 2, 4}) {
+        EXPECT_TRUE(lib.GET_ERROR_CODE(1, mask) & axis_error::kHomeFailed) << mask;
+        EXPECT_EQ(lib.GET_DI(1, mask, 0), 0) << mask;
+    }
+    lib.SET_HOME_MODE(1, 1, 3, 0, 0, 0, 0);
+    lib.HOME_START(1, 1);
+    EXPECT_NE(lib.HOME_WAIT(1, 1), 0) << "an unknown step code ends at once";
+}
+
+}  // namespace
+}  // namespace velmira

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "sim/rack_description.h"
+
+namespace velmira {
+
+namespace {
+
+RackDescription parsed(std::string_view text) {
+    const RackFileResult r = parseRackFile(text);
+    EXPECT_TRUE(r.ok) << r.error;
+    return r.rack;
+}
+
+TEST(RackFile, EmptyOrCommentOnlyFileIsTheBuiltInMachine) {
+    for (const char* text : {"", "# nothing here\n\n", "[axis]\n[slot.4]\n[slot.4.axis.U]\n"}) {
+        const RackDescription rack = parsed(text);
+        for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
+            EXPECT_FALSE(rack.bySlot[slot].registrationFails) << text;
+            for (const AxisMachine& axis : rack.bySlot[slot].axes) EXPECT_EQ(axis, AxisMachine{});
+        }
+    }
+}
+
+TEST(RackFile, EveryKeyReachesItsOwnField) {
+    const RackDescription rack = parsed(R"(
+        [slot.2.axis.U]
+        start = 7
+        limit_minus = -11
+        limit_plus = 13
+        near_home = [-9, 9]
+        home = [-3, 4]
+        index_spacing = 50
+        index_phase = 49
+        active_high = true
+        emergency_stop = true
+        alarm = true
+        ready = false
+        pulser = -250
+    )");
+    AxisMachine expected;
+    expected.start = 7;
+    expected.limitMinus = -11;
+    expected.limitPlus = 13;
+    expected.nearHome = {-9, 9};
+    expected.home = {-3, 4};
+    expected.indexSpacing = 50;
+    expected.indexPhase = 49;
+    expected.activeHigh = expected.emergencyStop = expected.alarm = true;
+    expected.ready = false;
+    expected.pulserRate = -250;
+    EXPECT_EQ(rack.bySlot[2].axes[3], expected);
+    EXPECT_EQ(rack.bySlot[2].axes[2], AxisMachine{}) << "only U was described";
+}
+
+TEST(RackFile, MoreSpecificLevelsWinKeyByKey) {
+    // Dotted keys and inline tables are the same tables as headers.
+    const RackDescription rack = parsed(R"(
+        slot.6.axis.Z.home = [-1, 1]
+        slot.6.registration = "succeeds"
+        slot.7 = { axis = { X = { ready = false } } }
+        [axis]
+        limit_plus = 90000
+        alarm = true
+        [slot.3]
+        registration = "fails"
+        [slot.3.axis]
+        limit_plus = 80000
+        pulser = 100
+        [slot.3.axis.Y]
+        limit_plus = 70000
+    )");
+    const auto& slot3 = rack.bySlot[3].axes;
+    EXPECT_EQ(slot3[1].limitPlus, 70000);
+    EXPECT_EQ(slot3[1].pulserRate, 100) << "Y keeps what its slot says about other keys";
+    EXPECT_TRUE(slot3[1].alarm) << "and what the top level says";
+    EXPECT_EQ(slot3[0].limitPlus, 80000);
+    EXPECT_EQ(slot3[0].limitMinus, AxisMachine{}.limitMinus) << "no level sets it";
+    EXPECT_EQ(rack.bySlot[1].axes[0].limitPlus, 90000);
+    EXPECT_EQ(rack.bySlot[1].axes[0].pulserRate, 0);
+    EXPECT_TRUE(rack.bySlot[3].registrationFails);
+    EXPECT_FALSE(rack.bySlot[6].registrationFails);
+    EXPECT_FALSE(rack.bySlot[1].registrationFails);
+    EXPECT_EQ(rack.bySlot[6].axes[2].home, (SignalZone{-1, 1}));
+    EXPECT_FALSE(rack.bySlot[7].axes[0].ready);
+    EXPECT_TRUE(rack.bySlot[7].axes[1].ready);
+}
+
+TEST(RackFile, AcceptsTheEdgesOfEveryRange) {
+    const RackDescription rack = parsed(R"(
+        [slot.1.axis.X]
+        limit_minus = -2147483648
+        limit_plus = 2147483647
+        start = 2147483646
+        home = [5, 5]
+        index_spacing = 0
+        index_phase = -7      # no index pulse: the phase means nothing
+        [slot.1.axis.Y]
+        index_spacing = 1
+        index_phase = 0
+    )");
+    EXPECT_EQ(rack.bySlot[1].axes[0].limitMinus, std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(rack.bySlot[1].axes[0].start, 2147483646);
+    EXPECT_EQ(rack.bySlot[1].axes[0].indexSpacing, 0);
+    EXPECT_EQ(rack.bySlot[1].axes[1].indexSpacing, 1);
+}
+
+TEST(RackFile, RefusesWithTheLineColumnAndKeyPath) {
+    const std::pair<const char*, const char*> cases[] = {
+        // Unknown names.
+        {"[axis]\nlimt_plus = 5", "2:1: axis.limt_plus: unknown key"},
+        {"[axes]", "1:2: axes: unknown key; the file has [axis] and [slot.N] tables"},
+        {"[slot.3]\nregistraton = \"fails\"",
+         "2:1: slot.3.registraton: unknown key; a slot has registration and [slot.3.axis] tables"},
+        {"[slot.8]", "1:7: slot.8: unknown slot; the slots are 1 to 7"},
+        {"[slot.03]", "1:7: slot.03: unknown slot; the slots are 1 to 7"},
+        {"[slot.3.axis.W]", "1:14: slot.3.axis.W: unknown axis; the axes are X, Y, Z and U"},
+        {"[axis.Y]\nhome = [1, 2]", "1:7: axis.Y: unknown key; one axis is set in [slot.N.axis.Y]"},
+        {"\"a\\nb\" = 1", "1:1: \"a\\x0Ab\": unknown key; the file has [axis] and [slot.N] tables"},
+        // Wrong types.
+        {"[axis]\nlimit_plus = \"5\"", "2:14: axis.limit_plus: must be an integer, not a string"},
+        {"[axis]\nlimit_plus = 5.0",
+         "2:14: axis.limit_plus: must be an integer, not a floating-point number"},
+        {"[axis]\nalarm = 1", "2:9: axis.alarm: must be true or false, not an integer"},
+        {"[axis]\nhome = 5", "2:8: axis.home: must be [from, to], two integers, not an integer"},
+        {"[axis]\nhome = [1]", "2:8: axis.home: must be [from, to], two integers, not 1 value"},
+        {"[axis]\nhome = [1.5, 2]",
+         "2:9: axis.home: from must be an integer, not a floating-point number"},
+        {"[slot.3.axis.Y]\nhome = [1, \"2\"]",
+         "2:12: slot.3.axis.Y.home: to must be an integer, not a string"},
+        {"[slot.3]\nregistration = \"fail\"",
+         "2:16: slot.3.registration: must be \"fails\" or \"succeeds\", not \"fail\""},
+        {"[[slot]]", "1:1: slot: must be a table, not an array"},
+        {"slot.3 = \"Lorvex\"", "1:10: slot.3: must be a table, not a string"},
+        {"[slot.3.axis]\nX = 1", "2:5: slot.3.axis.X: must be a table, not an integer"},
+        // Out of range.
+        {"[axis]\nlimit_plus = 2147483648",
+         "2:14: axis.limit_plus: must be from -2147483648 to 2147483647, not 2147483648"},
+        {"[axis]\nindex_spacing = -1",
+         "2:17: axis.index_spacing: must be from 0 to 2147483647, not -1"},
+        {"[axis]\nnear_home = [0, 2147483648]",
+         "2:17: axis.near_home: to must be from -2147483648 to 2147483647, not 2147483648"},
+        {"[axis]\nhome = [5, 3]", "2:8: axis.home: from (5) must not be above to (3)"},
+        // Inconsistent once merged: the most specific value is named.
+        {"[axis]\nlimit_minus = 5\nlimit_plus = 5",
+         "3:14: axis.limit_plus: limit_minus (5) must be below limit_plus (5)"},
+        {"[axis]\nlimit_plus = 10\n[slot.4.axis.X]\nlimit_minus = 20",
+         "4:15: slot.4.axis.X.limit_minus: limit_minus (20) must be below limit_plus (10)"},
+        {"[slot.2.axis.Z]\nstart = 100000",
+         "2:9: slot.2.axis.Z.start: start (100000) must be below limit_plus (100000), or the axis "
+         "starts on the plus limit switch"},
+        {"[slot.2.axis]\nlimit_minus = 0",
+         "2:15: slot.2.axis.limit_minus: start (0) must be above limit_minus (0), or the axis "
+         "starts on the minus limit switch"},
+        {"[axis]\nindex_phase = 3000\n[slot.5.axis.U]\nindex_spacing = 3000",
+         "4:17: slot.5.axis.U.index_spacing: index_phase (3000) must be from 0 to 2999 for "
+         "index_spacing 3000"},
+        {"[axis]\nindex_phase = -1",
+         "2:15: axis.index_phase: index_phase (-1) must be from 0 to "
+         "3999 for index_spacing 4000"},
+        // The first fault in the file is reported, whatever the order of the keys.
+        {"[slot.5]\nzzz = 1\n[axis]\naaa = 2",
+         "2:1: slot.5.zzz: unknown key; a slot has "
+         "registration and [slot.5.axis] tables"},
+    };
+    for (const auto& [text, message] : cases) {
+        const RackFileResult r = parseRackFile(text);
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_EQ(r.error, message) << text;
+    }
+}
+
+TEST(RackFile, SyntaxErrorsCarryTheParsersPositionOnOneLine) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"[axis\n", "1:6: "},
+        {"[axis]\nlimit_plus = 99999999999999999999\n", "2:"},
+        {"a = \"\xff\"\n", "1:"},
+        {std::string("a = 1\0x", 7), "1:"},
+        {"a = " + std::string(5000, '[') + std::string(5000, ']'), "1:"},
+    };
+    for (const auto& [text, start] : cases) {
+        const RackFileResult r = parseRackFile(text);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error.rfind(start, 0), 0u) << r.error;
+        EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
+        EXPECT_GT(r.error.size(), std::string_view(start).size() + 5) << "says what is wrong";
+    }
+}
+
+class RackFileOnDisk : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "rackfile-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
+    }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    std::string write(const std::string& name, const std::string& bytes) {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+        return path(name);
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(RackFileOnDisk, ReadsAGoodFile) {
+    const RackFileResult r =
+        readRackFile(write("rack.toml", "[slot.3]\nregistration = \"fails\"\n"));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.rack.bySlot[3].registrationFails);
+}
+
+TEST_F(RackFileOnDisk, FileErrorsStartWithThePath) {
+    const std::string missing = path("missing.toml");
+    const std::string folder = dir.string();
+    const std::string large = write("large.toml", std::string(1024 * 1024 + 1, '\n'));
+    const std::string broken = write("broken.toml", "[axis]\nlimt_plus = 1\n");
+    const char elfStart[] = {0x7f, 'E', 'L', 'F', 2, 1, 1, 0, 0, 0};
+    const std::string binary = write("binary.toml", std::string(elfStart, sizeof elfStart));
+    const std::pair<std::string, std::string> cases[] = {
+        {missing, missing + ": no such file"},
+        {folder, folder + ": is a folder, not a file"},
+        {large, large + ": is larger than 1 MiB, too large for a rack file"},
+        {"/dev/zero", "/dev/zero: is larger than 1 MiB, too large for a rack file"},
+        {broken, broken + ":2:1: axis.limt_plus: unknown key"},
+        {"", "the rack file name is empty"},
+    };
+    for (const auto& [path, message] : cases) {
+        const RackFileResult r = readRackFile(path);
+        EXPECT_FALSE(r.ok) << path;
+        EXPECT_EQ(r.error, message);
+    }
+    EXPECT_EQ(readRackFile(binary).error.rfind(binary + ":1:", 0), 0u)
+        << readRackFile(binary).error;
+    EXPECT_TRUE(readRackFile(write("full.toml", std::string(1024 * 1024, '\n'))).ok)
+        << "exactly 1 MiB is still read";
+}
+
+TEST_F(RackFileOnDisk, UnreadableFileIsRefused) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    const std::string secret = write("secret.toml", "");
+    std::filesystem::permissions(secret, std::filesystem::perms::none);
+    EXPECT_EQ(readRackFile(secret).error, secret + ": not readable (permission denied)");
+}
+
+TEST(RackFile, TheExampleInTheDocsIsValidAndDiffersAsItSays) {
+    const auto example =
+        std::filesystem::path(__FILE__).parent_path() / "../../docs/example-rack.toml";
+    const RackFileResult r = readRackFile(example.string());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.rack.bySlot[3].registrationFails);
+    const AxisMachine& y5 = r.rack.bySlot[5].axes[1];
+    EXPECT_TRUE(y5.alarm);
+    EXPECT_GT(y5.home.from, 0) << "home near the plus end";
+    EXPECT_TRUE(y5.nearHome.contains(y5.home.from) && y5.nearHome.contains(y5.home.to));
+}
+
+}  // namespace
+}  // namespace velmira
