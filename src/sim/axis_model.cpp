@@ -385,8 +385,8 @@ bool AxisModel::startRun(const Run& run, Activity owner) {
 }
 
 bool AxisModel::claimForPath() {
-    stopCauses_ = 0;
     if (activity_ != Activity::Idle) return false;
+    stopCauses_ = 0;
     if (reads(AxisInput::Emergency, machinePos_) ||
         (settings_.alarmEnabled && reads(AxisInput::Alarm, machinePos_))) {
         protectionStops();
