@@ -117,8 +117,6 @@ class AxisModel {
     bool startRun(const Run& run, Activity owner);
     RunEnd runEnd() const { return runEnd_; }
     double latchedPosition() const { return latched_; }
-    double runTravelled() const { return ramp_.travelled(); }
-    bool mayMove(int direction);
     bool claimForPath();
     // Path steps: move straight to `commanded` within dt; false when a limit,
     // an alarm or the emergency stop ends the path there.
@@ -137,7 +135,6 @@ class AxisModel {
     std::uint32_t errorCode() const;
 
     double commandedPosition() const { return commanded_; }
-    double machinePosition() const { return machinePos_; }
     RampParams moveParams() const;
 
   private:
@@ -147,6 +144,7 @@ class AxisModel {
         std::uint16_t cause;
     };
 
+    bool mayMove(int direction);
     bool rawActive(AxisInput input, double machinePos) const;
     bool inverted(AxisInput input) const;
     bool reads(AxisInput input, double machinePos) const;

@@ -33,8 +33,6 @@ class SimModule {
     bool active() const;
     void tick(double dt);
 
-    AxisModel& axis(int index) { return axes_[index]; }
-
   private:
     template <class F>
     void forEach(std::uint16_t mask, F&& f);

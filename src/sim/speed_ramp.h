@@ -42,9 +42,7 @@ class SpeedRamp {
     bool running() const { return running_; }
     bool stopping() const { return stopping_; }
     double speed() const { return v_; }
-    double acceleration() const { return a_; }
     double travelled() const { return s_; }
-    std::optional<double> goal() const { return goal_; }
 
   private:
     double topSpeed() const;
