@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/working_screen.h"
+#include "ui/working_screen.h"
 
 namespace velmira {
 

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "config/settings_file.h"
+#include "settings/settings_file.h"
 #include "hw/discovery.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "app/working_screen.h"
+#include "state/app_context.h"
+#include "ui/working_screen.h"
 
 namespace velmira {
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "config/settings_file.h"
+#include "settings/settings_file.h"
 #include "hw/discovery.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/app_context.h"
-#include "app/working_screen.h"
+#include "state/app_context.h"
+#include "ui/working_screen.h"
 
 class QCheckBox;
 class QComboBox;

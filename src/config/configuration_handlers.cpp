@@ -5,7 +5,7 @@
 #include <QComboBox>
 
 #include "config/configuration_dlg.h"
-#include "config/encoder_table.h"
+#include "settings/encoder_table.h"
 #include "hw/echo.h"
 
 namespace velmira {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "hw/call_log.h"
 #include "hw/discovery.h"
 

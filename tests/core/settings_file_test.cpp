@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "config/settings_file.h"
+#include "settings/settings_file.h"
 #include "hw/call_log.h"
 #include "support/scripted_boxes.h"
 

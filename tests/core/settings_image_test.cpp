@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/settings_image.h"
+#include "settings/settings_image.h"
 
 namespace velmira {
 namespace {

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "config/configuration_dlg.h"
 #include "sim/axis_model.h"
 #include "sim/sim_rack.h"

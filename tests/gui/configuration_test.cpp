@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 
 #include "config/configuration_dlg.h"
-#include "config/settings_file.h"
+#include "settings/settings_file.h"
 #include "hw/call_log.h"
 #include "ui/command_list.h"
 #include "support/recorded_bench.h"

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "app/main_menu_dlg.h"
-#include "config/settings_file.h"
+#include "settings/settings_file.h"
 #include "hw/call_log.h"
 #include "platform/picture_control.h"
 #include "support/recorded_bench.h"

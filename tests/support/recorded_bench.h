@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <array>
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "hw/call_log.h"
 #include "support/scripted_boxes.h"
 

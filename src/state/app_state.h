@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/settings_image.h"
+#include "settings/settings_image.h"
 #include "hw/module_kind.h"
 #include "hw/slot_table.h"
 

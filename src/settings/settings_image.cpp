@@ -1,4 +1,4 @@
-#include "config/settings_image.h"
+#include "settings/settings_image.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/settings_image.h"
+#include "settings/settings_image.h"
 #include "hw/motion_library.h"
 #include "platform/card_files.h"
 #include "platform/message_boxes.h"

@@ -1,10 +1,10 @@
-#include "config/settings_file.h"
+#include "settings/settings_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include "config/encoder_table.h"
+#include "settings/encoder_table.h"
 #include "platform/atomic_file.h"
 
 namespace velmira {

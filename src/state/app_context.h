@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "hw/motion_library.h"
 #include "platform/card_files.h"
 #include "platform/message_boxes.h"
