@@ -9,9 +9,8 @@
 namespace {
 
 const std::vector<std::string> kBlock = {
-    "lorvexMF_SET_MAX_V(1,2,2000000)", "lorvexMF_SET_V(1,2,20000)",
-    "lorvexMF_SET_AO(1,2,0)",          "lorvexMF_SET_SV(1,2,100)",
-    "lorvexMF_NORMAL_SPEED(1,2,0)",    "lorvexMF_SET_A(1,2,100000)",
+    "lorvexMF_SET_MAX_V(1,2,2000000)", "lorvexMF_SET_V(1,2,20000)",    "lorvexMF_SET_AO(1,2,0)",
+    "lorvexMF_SET_SV(1,2,100)",        "lorvexMF_NORMAL_SPEED(1,2,0)", "lorvexMF_SET_A(1,2,100000)",
     "lorvexMF_FIXED_MOVE(1,2,-5000)"};
 
 void fill(velmira::CommandListModel& rows, int count) {

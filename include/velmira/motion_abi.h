@@ -18,47 +18,45 @@
 extern "C" {
 #endif
 
-#define VELMIRA_COMMON_FUNCTIONS(P)                                                    \
-    uint8_t P##REGISTRATION(uint8_t card, uint8_t slot); /* 1 = registered */          \
-    int32_t P##SET_PULSE_MODE(uint8_t card, uint16_t axis, uint8_t v);                 \
-    int32_t P##LIMITSTOP_MODE(uint8_t card, uint16_t axis, uint8_t v);                 \
-    int32_t P##SET_NHOME(uint8_t card, uint16_t axis, uint8_t v);                      \
-    int32_t P##SET_HOME_EDGE(uint8_t card, uint16_t axis, uint8_t v);                  \
-    int32_t P##SET_HLMT(uint8_t card, uint16_t axis, uint8_t a, uint8_t b);            \
-    int32_t P##SET_ALARM(uint8_t card, uint16_t axis, uint8_t on, uint8_t logic);      \
-    int32_t P##SET_INPOS(uint8_t card, uint16_t axis, uint8_t on, uint8_t logic);      \
-    int32_t P##SET_ENCODER(uint8_t card, uint16_t axis, uint8_t mode, uint8_t div,     \
-                           uint8_t z);                                                 \
-    int32_t P##SET_FILTER(uint8_t card, uint16_t axis, uint16_t mask, uint16_t delay); \
-    int32_t P##SET_MAX_V(uint8_t card, uint16_t axis, int32_t v);                      \
-    int32_t P##VRING_ENABLE(uint8_t card, uint16_t axis, int32_t v);                   \
-    int32_t P##VRING_DISABLE(uint8_t card, uint16_t axis);                             \
-    int32_t P##AVTRI_ENABLE(uint8_t card, uint16_t axis);                              \
-    int32_t P##AVTRI_DISABLE(uint8_t card, uint16_t axis);                             \
-    int32_t P##CLEAR_SLMT(uint8_t card, uint16_t axis);                                \
-    int32_t P##SERVO_ON(uint8_t card, uint16_t axis);                                  \
-    int32_t P##SERVO_OFF(uint8_t card, uint16_t axis);                                 \
-    int32_t P##SET_SLMT(uint8_t card, uint16_t axis, int32_t plus, int32_t minus,      \
-                        uint8_t source);                                               \
-    int32_t P##SET_V(uint8_t card, uint16_t axis, int32_t v);                          \
-    int32_t P##SET_A(uint8_t card, uint16_t axis, int32_t v);                          \
-    int32_t P##SET_D(uint8_t card, uint16_t axis, int32_t v);                          \
-    int32_t P##SET_K(uint8_t card, uint16_t axis, int32_t v);                          \
-    int32_t P##SET_SV(uint8_t card, uint16_t axis, int32_t v);                         \
-    int32_t P##SET_LP(uint8_t card, uint16_t axis, int32_t v);                         \
-    int32_t P##SET_EP(uint8_t card, uint16_t axis, int32_t v);                         \
-    int32_t P##FIXED_MOVE(uint8_t card, uint16_t axis, int32_t v);                     \
-    int32_t P##CONTINUE_MOVE(uint8_t card, uint16_t axis, int32_t v);                  \
-    int32_t P##EXD_MP(uint8_t card, uint16_t axis, int32_t v);                         \
-    int32_t P##SET_AO(uint8_t card, uint16_t axis, int16_t v);                         \
-    int32_t P##NORMAL_SPEED(uint8_t card, uint16_t axis, uint8_t mode);                \
-    int32_t P##EXD_DISABLE(uint8_t card, uint16_t axis);                               \
-    int32_t P##STOP_SLOWLY(uint8_t card, uint16_t axis);                               \
-    int32_t P##CLEAR_STOP(uint8_t card);                                               \
-    int32_t P##GET_LP(uint8_t card, uint16_t axis);                                    \
-    int32_t P##GET_EP(uint8_t card, uint16_t axis);                                    \
-    int32_t P##GET_CV(uint8_t card, uint16_t axis);                                    \
-    uint32_t P##GET_ERROR_CODE(uint8_t card, uint16_t axis); /* bits in the low 16 */  \
+#define VELMIRA_COMMON_FUNCTIONS(P)                                                                \
+    uint8_t P##REGISTRATION(uint8_t card, uint8_t slot); /* 1 = registered */                      \
+    int32_t P##SET_PULSE_MODE(uint8_t card, uint16_t axis, uint8_t v);                             \
+    int32_t P##LIMITSTOP_MODE(uint8_t card, uint16_t axis, uint8_t v);                             \
+    int32_t P##SET_NHOME(uint8_t card, uint16_t axis, uint8_t v);                                  \
+    int32_t P##SET_HOME_EDGE(uint8_t card, uint16_t axis, uint8_t v);                              \
+    int32_t P##SET_HLMT(uint8_t card, uint16_t axis, uint8_t a, uint8_t b);                        \
+    int32_t P##SET_ALARM(uint8_t card, uint16_t axis, uint8_t on, uint8_t logic);                  \
+    int32_t P##SET_INPOS(uint8_t card, uint16_t axis, uint8_t on, uint8_t logic);                  \
+    int32_t P##SET_ENCODER(uint8_t card, uint16_t axis, uint8_t mode, uint8_t div, uint8_t z);     \
+    int32_t P##SET_FILTER(uint8_t card, uint16_t axis, uint16_t mask, uint16_t delay);             \
+    int32_t P##SET_MAX_V(uint8_t card, uint16_t axis, int32_t v);                                  \
+    int32_t P##VRING_ENABLE(uint8_t card, uint16_t axis, int32_t v);                               \
+    int32_t P##VRING_DISABLE(uint8_t card, uint16_t axis);                                         \
+    int32_t P##AVTRI_ENABLE(uint8_t card, uint16_t axis);                                          \
+    int32_t P##AVTRI_DISABLE(uint8_t card, uint16_t axis);                                         \
+    int32_t P##CLEAR_SLMT(uint8_t card, uint16_t axis);                                            \
+    int32_t P##SERVO_ON(uint8_t card, uint16_t axis);                                              \
+    int32_t P##SERVO_OFF(uint8_t card, uint16_t axis);                                             \
+    int32_t P##SET_SLMT(uint8_t card, uint16_t axis, int32_t plus, int32_t minus, uint8_t source); \
+    int32_t P##SET_V(uint8_t card, uint16_t axis, int32_t v);                                      \
+    int32_t P##SET_A(uint8_t card, uint16_t axis, int32_t v);                                      \
+    int32_t P##SET_D(uint8_t card, uint16_t axis, int32_t v);                                      \
+    int32_t P##SET_K(uint8_t card, uint16_t axis, int32_t v);                                      \
+    int32_t P##SET_SV(uint8_t card, uint16_t axis, int32_t v);                                     \
+    int32_t P##SET_LP(uint8_t card, uint16_t axis, int32_t v);                                     \
+    int32_t P##SET_EP(uint8_t card, uint16_t axis, int32_t v);                                     \
+    int32_t P##FIXED_MOVE(uint8_t card, uint16_t axis, int32_t v);                                 \
+    int32_t P##CONTINUE_MOVE(uint8_t card, uint16_t axis, int32_t v);                              \
+    int32_t P##EXD_MP(uint8_t card, uint16_t axis, int32_t v);                                     \
+    int32_t P##SET_AO(uint8_t card, uint16_t axis, int16_t v);                                     \
+    int32_t P##NORMAL_SPEED(uint8_t card, uint16_t axis, uint8_t mode);                            \
+    int32_t P##EXD_DISABLE(uint8_t card, uint16_t axis);                                           \
+    int32_t P##STOP_SLOWLY(uint8_t card, uint16_t axis);                                           \
+    int32_t P##CLEAR_STOP(uint8_t card);                                                           \
+    int32_t P##GET_LP(uint8_t card, uint16_t axis);                                                \
+    int32_t P##GET_EP(uint8_t card, uint16_t axis);                                                \
+    int32_t P##GET_CV(uint8_t card, uint16_t axis);                                                \
+    uint32_t P##GET_ERROR_CODE(uint8_t card, uint16_t axis);       /* bits in the low 16 */        \
     int32_t P##GET_DI(uint8_t card, uint16_t axis, uint8_t input); /* 1 = active */
 
 VELMIRA_COMMON_FUNCTIONS(lorvexMF_)

@@ -9,7 +9,7 @@ namespace velmira {
 // question and the servo-off can be used end to end.
 class InterimScreen : public WorkingScreen {
     Q_OBJECT
-public:
+  public:
     InterimScreen(MessageBoxes& boxes, CarriedValues carried, const QString& title,
                   const QString& switchCaption, QWidget* parent);
 };

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/hardware_setup.h"
-#include "app/program_screens.h"
 #include "app/motion_app.h"
 #include "app/options.h"
+#include "app/program_screens.h"
 #include "platform/qt_message_boxes.h"
 
 using namespace velmira;

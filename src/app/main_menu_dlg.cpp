@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "settings/settings_file.h"
 #include "hw/discovery.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"
+#include "settings/settings_file.h"
 
 namespace velmira {
 namespace {
@@ -81,9 +81,13 @@ void CMainMenuDlg::servoOffCurrent() {
     }
 }
 
-void CMainMenuDlg::openConfiguration() { runPair(Next::Configuration); }
+void CMainMenuDlg::openConfiguration() {
+    runPair(Next::Configuration);
+}
 
-void CMainMenuDlg::openBasicOperation() { runPair(Next::BasicOperation); }
+void CMainMenuDlg::openBasicOperation() {
+    runPair(Next::BasicOperation);
+}
 
 // The two screens hand over to each other through their switch result. A loop,
 // not a call chain: each screen is gone before the next opens, so switching
@@ -99,7 +103,8 @@ CMainMenuDlg::Next CMainMenuDlg::visitConfiguration() {
     AppState& s = ctx_.state;
     probeSlots(s.slotTable, *ctx_.hw.backplane);
     if (s.slotTable.moduleCount == 0) {
-        boxes().show({"NO Lorvex/Quenby in Coralt!!", "Information", BoxIcon::Stop, BoxButtons::Ok});
+        boxes().show(
+            {"NO Lorvex/Quenby in Coralt!!", "Information", BoxIcon::Stop, BoxButtons::Ok});
         return Next::None;
     }
     const int result = screen->exec();

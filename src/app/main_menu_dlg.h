@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/dialog.h"
 #include "state/app_context.h"
 #include "ui/working_screen.h"
-#include "platform/dialog.h"
 
 class QPushButton;
 
@@ -12,7 +12,7 @@ class PictureControl;
 
 class CMainMenuDlg : public Dialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 102;
 
     CMainMenuDlg(AppContext& ctx, ScreenFactory& screens, QWidget* parent = nullptr);
@@ -21,7 +21,7 @@ public:
     void openBasicOperation();
     void openAdvancedFeatures();
 
-private:
+  private:
     enum class Next { None, Configuration, BasicOperation };
 
     void runPair(Next first);

@@ -9,11 +9,11 @@ namespace velmira {
 
 // The application: runs the main menu modally; the program ends when it closes.
 class CMotionApp {
-public:
+  public:
     CMotionApp(AppContext& ctx, ScreenFactory& screens) : ctx_(ctx), screens_(screens) {}
     int initInstance();
 
-private:
+  private:
     AppContext& ctx_;
     ScreenFactory& screens_;
 };

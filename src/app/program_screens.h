@@ -7,13 +7,13 @@ namespace velmira {
 
 // The screens the program runs. Screens not built yet are stand-ins that say so.
 class ProgramScreens final : public ScreenFactory {
-public:
+  public:
     explicit ProgramScreens(AppContext& ctx) : ctx_(ctx) {}
     std::unique_ptr<WorkingScreen> configuration(QWidget* parent, CarriedValues v) override;
     std::unique_ptr<WorkingScreen> basicOperation(QWidget* parent, CarriedValues v) override;
     std::unique_ptr<WorkingScreen> advancedFeatures(QWidget* parent) override;
 
-private:
+  private:
     AppContext& ctx_;
 };
 

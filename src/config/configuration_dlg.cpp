@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "settings/settings_file.h"
 #include "hw/discovery.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"
+#include "settings/settings_file.h"
 #include "ui/command_list.h"
 
 namespace velmira {
@@ -74,8 +74,8 @@ void CConfigurationDlg::buildTemplate() {
     addLabel(QStringLiteral("SL-"), {54, 107, 12, 8})->setAutoFillBackground(true);
     addEdit(1010, {70, 107, 40, 14}, true)->setEnabled(false);
     // Module items start below the group box.
-    tree_->setStyleSheet(QStringLiteral("QTreeWidget { padding-top: %1px; }")
-                             .arg(toPixels({0, 0, 0, 47}).height()));
+    tree_->setStyleSheet(
+        QStringLiteral("QTreeWidget { padding-top: %1px; }").arg(toPixels({0, 0, 0, 47}).height()));
 
     addLabel(QStringLiteral("Output Pulse Mode :"), {261, 5, 67, 8});
     addDropDown(1002,
@@ -134,9 +134,11 @@ void CConfigurationDlg::buildTemplate() {
     const QString room = QStringLiteral("text-align: left; padding-left: 14px;");
     addButton(1, QStringLiteral("        Switch to Test"), {179, 283, 70, 28})->setStyleSheet(room);
     addPicture(1165, 223, {181, 288, 20, 20}, true);
-    addButton(1035, QStringLiteral("        &Load Config"), {248, 283, 77, 28})->setStyleSheet(room);
+    addButton(1035, QStringLiteral("        &Load Config"), {248, 283, 77, 28})
+        ->setStyleSheet(room);
     addPicture(1163, 159, {254, 289, 20, 20}, true);
-    addButton(1036, QStringLiteral("        &Save Config"), {325, 283, 77, 28})->setStyleSheet(room);
+    addButton(1036, QStringLiteral("        &Save Config"), {325, 283, 77, 28})
+        ->setStyleSheet(room);
     addPicture(1140, 160, {331, 289, 20, 20}, true);
     addButton(2, QStringLiteral("        Return"), {401, 283, 47, 28})->setStyleSheet(room);
     addPicture(1164, 203, {402, 289, 20, 20}, true);
@@ -151,7 +153,8 @@ void CConfigurationDlg::connectHandlers() {
     };
     const auto button = [this](int id, auto&& handler) {
         if (auto* b = controlAs<QPushButton>(id)) connect(b, &QPushButton::clicked, this, handler);
-        if (auto* p = controlAs<PictureControl>(id)) connect(p, &PictureControl::clicked, this, handler);
+        if (auto* p = controlAs<PictureControl>(id))
+            connect(p, &PictureControl::clicked, this, handler);
     };
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { onSelectionChanged(current); });
@@ -198,7 +201,8 @@ void CConfigurationDlg::onInitDialog() {
     placeWorkingScreen();
 
     const std::uint8_t previousCard = state_.currentCard;
-    const std::vector<int> registered = probeAndRegister(state_.slotTable, ctx_.hw, state_.currentCard);
+    const std::vector<int> registered =
+        probeAndRegister(state_.slotTable, ctx_.hw, state_.currentCard);
     for (int slot : registered) {
         const SlotEntry& e = state_.slotTable.entries[slot];
         auto* module = new QTreeWidgetItem(tree_, {QString::fromLatin1(e.moduleLabel)});
@@ -288,9 +292,8 @@ void CConfigurationDlg::restoreSelection() {
 SoftLimitSlot& CConfigurationDlg::softLimitSlot() {
     auto& table = state_.config.softLimits;
     const std::size_t card = std::min<std::size_t>(state_.currentCard, table.size() - 1);
-    const std::size_t index =
-        std::min<std::size_t>(static_cast<std::size_t>(std::max(state_.currentAxisIndex, 0)),
-                              table[card].size() - 1);
+    const std::size_t index = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max(state_.currentAxisIndex, 0)), table[card].size() - 1);
     return table[card][index];
 }
 
@@ -387,8 +390,8 @@ void CConfigurationDlg::saveConfig() {
     const int result = saveSettings(state_.settings, ctx_.card, boxes());
     state_.settingsSaved = 1;
     if (result == 0) {
-        boxes().show({"All of the settings saved !!", "Information", BoxIcon::Information,
-                      BoxButtons::Ok});
+        boxes().show(
+            {"All of the settings saved !!", "Information", BoxIcon::Information, BoxButtons::Ok});
     }
 }
 
@@ -396,7 +399,9 @@ void CConfigurationDlg::switchToTest() {
     if (exchangeIn() == Field::None) done(kResultSwitch);
 }
 
-int CConfigurationDlg::currentIndexOf(int id) const { return controlAs<QComboBox>(id)->currentIndex(); }
+int CConfigurationDlg::currentIndexOf(int id) const {
+    return controlAs<QComboBox>(id)->currentIndex();
+}
 
 // A value that is no index of the list (a file written elsewhere) shows as no
 // selection.

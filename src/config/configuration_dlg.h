@@ -20,7 +20,7 @@ struct SoftLimitSlot;
 
 class CConfigurationDlg : public WorkingScreen {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTemplateId = 129;
 
     CConfigurationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent = nullptr);
@@ -28,10 +28,10 @@ public:
     // The command list, for tests and for the screen's own echo.
     CommandList& commandList() const { return *list_; }
 
-protected:
+  protected:
     void onInitDialog() override;
 
-private:
+  private:
     // The fields exchanged with the controls, in the order they are read.
     enum class Field { SoftLimitEnabled, Filters, SlMinus, SlPlus, Vring, MaxV, None };
 

@@ -5,8 +5,8 @@
 #include <QComboBox>
 
 #include "config/configuration_dlg.h"
-#include "settings/encoder_table.h"
 #include "hw/echo.h"
+#include "settings/encoder_table.h"
 
 namespace velmira {
 namespace {
@@ -37,10 +37,10 @@ void CConfigurationDlg::callAndEcho(const std::string& text, F&& call) {
     echo(state_.config.echoText);
 }
 
-#define VELMIRA_ECHO(format, ...)                                                  \
+#define VELMIRA_ECHO(format, ...)                                                   \
     echoText(state_.currentKind, format, static_cast<unsigned>(state_.currentCard), \
              static_cast<int>(state_.currentAxisMask), __VA_ARGS__)
-#define VELMIRA_ECHO0(format)                                                      \
+#define VELMIRA_ECHO0(format)                                                       \
     echoText(state_.currentKind, format, static_cast<unsigned>(state_.currentCard), \
              static_cast<int>(state_.currentAxisMask))
 

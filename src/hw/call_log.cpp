@@ -4,7 +4,9 @@
 
 namespace velmira {
 
-std::string Call::text() const { return callText(function, args); }
+std::string Call::text() const {
+    return callText(function, args);
+}
 
 std::int64_t CallLog::record(std::string function, std::vector<std::int64_t> args) {
     Call call{std::move(function), std::move(args), 0};

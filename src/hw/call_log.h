@@ -25,13 +25,17 @@ struct Call {
 // with scripted results: a function's fixed result, or a responder for calls
 // whose answer depends on their arguments. Unscripted calls give 0.
 class CallLog {
-public:
+  public:
     using Responder = std::function<std::int64_t(const Call&)>;
 
     std::int64_t record(std::string function, std::vector<std::int64_t> args);
 
-    void setResult(const std::string& function, std::int64_t result) { results_[function] = result; }
-    void setResponder(const std::string& function, Responder r) { responders_[function] = std::move(r); }
+    void setResult(const std::string& function, std::int64_t result) {
+        results_[function] = result;
+    }
+    void setResponder(const std::string& function, Responder r) {
+        responders_[function] = std::move(r);
+    }
 
     const std::vector<Call>& calls() const { return calls_; }
     // The texts of all calls, or of those whose function matches the filter.
@@ -39,28 +43,28 @@ public:
     std::vector<std::string> textsOf(const std::string& function) const;
     void clear() { calls_.clear(); }
 
-private:
+  private:
     std::vector<Call> calls_;
     std::map<std::string, std::int64_t> results_;
     std::map<std::string, Responder> responders_;
 };
 
 class RecordingMotionLibrary final : public MotionLibrary {
-public:
+  public:
     RecordingMotionLibrary(ModuleKind kind, CallLog& log) : MotionLibrary(kind), log_(log) {}
     std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) override;
 
-private:
+  private:
     CallLog& log_;
 };
 
 class RecordingBackplane final : public Backplane {
-public:
+  public:
     explicit RecordingBackplane(CallLog& log) : log_(log) {}
     std::uint32_t GetSlotAddr(std::uint8_t slot) override;
     std::uint32_t IoReadByte(std::uint32_t address) override;
 
-private:
+  private:
     CallLog& log_;
 };
 

@@ -15,7 +15,7 @@ namespace velmira {
 // owner calls flushIfDue() from a timer; a call also flushes when one is due)
 // and at the end, so polling costs no disk wait.
 class CallTrace {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kFlushPeriod{100};
 
@@ -31,7 +31,7 @@ public:
     void flushIfDue();
     void flush();
 
-private:
+  private:
     explicit CallTrace(std::FILE* file);
 
     std::FILE* file_;
@@ -47,23 +47,23 @@ struct CallTrace::OpenResult {
 
 // Puts any motion library behind the trace.
 class TracingMotionLibrary final : public MotionLibrary {
-public:
+  public:
     TracingMotionLibrary(MotionLibrary& inner, CallTrace& trace)
         : MotionLibrary(inner.kind()), inner_(inner), trace_(trace) {}
     std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) override;
 
-private:
+  private:
     MotionLibrary& inner_;
     CallTrace& trace_;
 };
 
 class TracingBackplane final : public Backplane {
-public:
+  public:
     TracingBackplane(Backplane& inner, CallTrace& trace) : inner_(inner), trace_(trace) {}
     std::uint32_t GetSlotAddr(std::uint8_t slot) override;
     std::uint32_t IoReadByte(std::uint32_t address) override;
 
-private:
+  private:
     Backplane& inner_;
     CallTrace& trace_;
 };

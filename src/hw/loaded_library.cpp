@@ -15,8 +15,8 @@ namespace {
 // library is called through pointers of the table's types.
 #define VELMIRA_CHECK_ONE(fn, ret, ...) \
     static_assert(std::is_same_v<decltype(&fn), ret (*)(__VA_ARGS__)>, #fn " has other types");
-#define VELMIRA_CHECK_Both(name, ret, ...)                  \
-    VELMIRA_CHECK_ONE(lorvexMF_##name, ret, __VA_ARGS__)    \
+#define VELMIRA_CHECK_Both(name, ret, ...)               \
+    VELMIRA_CHECK_ONE(lorvexMF_##name, ret, __VA_ARGS__) \
     VELMIRA_CHECK_ONE(quenbyMF_##name, ret, __VA_ARGS__)
 #define VELMIRA_CHECK_FourAxis(name, ret, ...) VELMIRA_CHECK_ONE(lorvexMF_##name, ret, __VA_ARGS__)
 #define VELMIRA_CHECK_TwoAxis(name, ret, ...) VELMIRA_CHECK_ONE(quenbyMF_##name, ret, __VA_ARGS__)
@@ -31,8 +31,7 @@ VELMIRA_CHECK_ONE(IoReadByte, uint32_t, uint32_t)
 #undef VELMIRA_CHECK_ONE
 
 template <class R, class... T, std::size_t... I>
-std::int64_t callAs(void* function, std::span<const std::int64_t> args,
-                    std::index_sequence<I...>) {
+std::int64_t callAs(void* function, std::span<const std::int64_t> args, std::index_sequence<I...>) {
     auto* f = reinterpret_cast<R (*)(T...)>(function);
     return static_cast<std::int64_t>(f(static_cast<T>(args[I])...));
 }
@@ -59,9 +58,13 @@ SharedObject::OpenResult SharedObject::open(const std::string& path) {
     return {std::shared_ptr<SharedObject>(new SharedObject(path, handle)), {}};
 }
 
-SharedObject::~SharedObject() { dlclose(handle_); }
+SharedObject::~SharedObject() {
+    dlclose(handle_);
+}
 
-void* SharedObject::symbol(const std::string& name) const { return dlsym(handle_, name.c_str()); }
+void* SharedObject::symbol(const std::string& name) const {
+    return dlsym(handle_, name.c_str());
+}
 
 LoadedMotionLibrary::LoadResult LoadedMotionLibrary::load(ModuleKind kind,
                                                           std::shared_ptr<SharedObject> object) {
@@ -96,8 +99,10 @@ std::int64_t LoadedMotionLibrary::dispatch(MotionOp op, std::span<const std::int
 
 LoadedBackplane::LoadResult LoadedBackplane::load(std::shared_ptr<SharedObject> object) {
     std::unique_ptr<LoadedBackplane> bp(new LoadedBackplane(object));
-    bp->getSlotAddr_ = reinterpret_cast<std::uint32_t (*)(std::uint8_t)>(object->symbol("GetSlotAddr"));
-    bp->ioReadByte_ = reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(object->symbol("IoReadByte"));
+    bp->getSlotAddr_ =
+        reinterpret_cast<std::uint32_t (*)(std::uint8_t)>(object->symbol("GetSlotAddr"));
+    bp->ioReadByte_ =
+        reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(object->symbol("IoReadByte"));
     std::string missing;
     if (!bp->getSlotAddr_) missing = "GetSlotAddr";
     if (!bp->ioReadByte_) missing += std::string(missing.empty() ? "" : ", ") + "IoReadByte";

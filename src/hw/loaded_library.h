@@ -10,7 +10,7 @@ namespace velmira {
 
 // A shared library opened by its path, closed when the last user goes.
 class SharedObject {
-public:
+  public:
     struct OpenResult;
     // Opens exactly the file given (never a search of the library path or the
     // working folder).
@@ -23,7 +23,7 @@ public:
     void* symbol(const std::string& name) const;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     SharedObject(std::string path, void* handle) : path_(std::move(path)), handle_(handle) {}
     std::string path_;
     void* handle_;
@@ -38,13 +38,13 @@ struct SharedObject::OpenResult {
 // program uses is resolved when it is loaded, so a library that lacks one is
 // refused before anything runs.
 class LoadedMotionLibrary final : public MotionLibrary {
-public:
+  public:
     struct LoadResult;
     static LoadResult load(ModuleKind kind, std::shared_ptr<SharedObject> object);
 
     std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) override;
 
-private:
+  private:
     LoadedMotionLibrary(ModuleKind kind, std::shared_ptr<SharedObject> object)
         : MotionLibrary(kind), object_(std::move(object)) {}
 
@@ -58,14 +58,14 @@ struct LoadedMotionLibrary::LoadResult {
 };
 
 class LoadedBackplane final : public Backplane {
-public:
+  public:
     struct LoadResult;
     static LoadResult load(std::shared_ptr<SharedObject> object);
 
     std::uint32_t GetSlotAddr(std::uint8_t slot) override { return getSlotAddr_(slot); }
     std::uint32_t IoReadByte(std::uint32_t address) override { return ioReadByte_(address); }
 
-private:
+  private:
     explicit LoadedBackplane(std::shared_ptr<SharedObject> object) : object_(std::move(object)) {}
 
     std::shared_ptr<SharedObject> object_;

@@ -15,7 +15,7 @@ namespace velmira {
 // widths first, exactly as a call through the C interface would, and hands them
 // to dispatch(), the single point every implementation overrides.
 class MotionLibrary {
-public:
+  public:
     explicit MotionLibrary(ModuleKind kind) : kind_(kind) {}
     virtual ~MotionLibrary() = default;
     MotionLibrary(const MotionLibrary&) = delete;
@@ -34,7 +34,7 @@ public:
     VELMIRA_MOTION_OPS(VELMIRA_TYPED_OP)
 #undef VELMIRA_TYPED_OP
 
-private:
+  private:
     template <class... Params, class... A>
     std::int64_t call(MotionOp op, A... a) {
         static_assert(sizeof...(Params) == sizeof...(A), "wrong number of arguments");
@@ -48,7 +48,7 @@ private:
 
 // The controller's backplane: slot addresses and the bytes behind them.
 class Backplane {
-public:
+  public:
     virtual ~Backplane() = default;
     virtual std::uint32_t GetSlotAddr(std::uint8_t slot) = 0;
     virtual std::uint32_t IoReadByte(std::uint32_t address) = 0;

@@ -4,16 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-
-#include <QFileInfo>
 
 namespace velmira {
 
 AtomicFile::AtomicFile(QString path) : path_(std::move(path)) {}
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
 bool AtomicFile::open() {
     tempPath_ = QFile::encodeName(path_) + ".XXXXXX";
@@ -24,9 +25,8 @@ bool AtomicFile::open() {
     }
     // Keep the old file's permissions; a new file gets the usual ones.
     struct stat old {};
-    const mode_t mode = ::stat(QFile::encodeName(path_).constData(), &old) == 0
-                            ? (old.st_mode & 07777)
-                            : 0644;
+    const mode_t mode =
+        ::stat(QFile::encodeName(path_).constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     ::fchmod(fd_, mode);
     return true;
 }

@@ -10,7 +10,7 @@ namespace velmira {
 // renamed over the old one. Until commit() succeeds the old file is untouched;
 // a temporary file that is not committed is removed.
 class AtomicFile {
-public:
+  public:
     explicit AtomicFile(QString path);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -20,7 +20,7 @@ public:
     bool write(const void* data, std::size_t size);
     bool commit();
 
-private:
+  private:
     void discard();
 
     QString path_;

@@ -31,7 +31,8 @@ QString CardFiles::defaultRoot() {
 
 QString CardFiles::prepare(const QString& root) {
     if (!QDir().mkpath(root + QStringLiteral("/Pelmoran"))) {
-        return QStringLiteral("cannot create the card folder %1").arg(root + QStringLiteral("/Pelmoran"));
+        return QStringLiteral("cannot create the card folder %1")
+            .arg(root + QStringLiteral("/Pelmoran"));
     }
     return {};
 }

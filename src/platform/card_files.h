@@ -9,7 +9,7 @@ namespace velmira {
 // Maps the controller's flash-card paths ("\CompactFlash\...") onto a host folder
 // that stands for "\CompactFlash".
 class CardFiles {
-public:
+  public:
     explicit CardFiles(QString root) : root_(std::move(root)) {}
 
     const QString& root() const { return root_; }
@@ -24,7 +24,7 @@ public:
     // Returns an error text, empty on success.
     static QString prepare(const QString& root);
 
-private:
+  private:
     QString root_;
 };
 

@@ -29,7 +29,9 @@ QWidget* Dialog::control(int id) const {
     return findChild<QWidget*>(QString::number(id));
 }
 
-void Dialog::reject() { done(kResultReturn); }
+void Dialog::reject() {
+    done(kResultReturn);
+}
 
 void Dialog::initDialog() {
     if (initialised_) return;
@@ -64,7 +66,9 @@ void Dialog::timerEvent(QTimerEvent* event) {
     QDialog::timerEvent(event);
 }
 
-void Dialog::placeWorkingScreen() { setGeometry(0, 0, 800, 600); }
+void Dialog::placeWorkingScreen() {
+    setGeometry(0, 0, 800, 600);
+}
 
 void Dialog::setTemplateFont(int pointSize, QSize base) {
     QFont f = font();
@@ -73,9 +77,13 @@ void Dialog::setTemplateFont(int pointSize, QSize base) {
     base_ = base;
 }
 
-void Dialog::setTemplateSize(const QSize& du) { setFixedSize(toPixels({QPoint(), du}).size()); }
+void Dialog::setTemplateSize(const QSize& du) {
+    setFixedSize(toPixels({QPoint(), du}).size());
+}
 
-void Dialog::tagControl(QWidget* w, int id) { w->setObjectName(QString::number(id)); }
+void Dialog::tagControl(QWidget* w, int id) {
+    w->setObjectName(QString::number(id));
+}
 
 QPushButton* Dialog::addButton(int id, const QString& text, const QRect& du) {
     auto* b = new QPushButton(text, this);
@@ -152,9 +160,9 @@ bool Dialog::readInt(int id, std::int32_t& value, std::int64_t min, std::int64_t
         value = static_cast<std::int32_t>(v);
         return true;
     }
-    boxes().show({"Enter a whole number from " + std::to_string(min) + " to " +
-                      std::to_string(max) + ".",
-                  "Velmira", BoxIcon::Warning, BoxButtons::Ok});
+    boxes().show(
+        {"Enter a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ".",
+         "Velmira", BoxIcon::Warning, BoxButtons::Ok});
     edit->setFocus();
     edit->selectAll();
     return false;

@@ -29,9 +29,9 @@ inline constexpr int kResultReturn = 2;  // also Escape and the window frame
 // by number and numeric data exchange with a clear validation message.
 class Dialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Pixels per dialog unit; the templates were laid out for these.
-    static constexpr int kBaseX = 6;  // four dialog units across
+    static constexpr int kBaseX = 6;   // four dialog units across
     static constexpr int kBaseY = 13;  // eight dialog units down
 
     static QRect fromDialogUnits(const QRect& du, QSize base = {kBaseX, kBaseY});
@@ -72,7 +72,7 @@ public:
     bool readInt(int id, std::int32_t& value, std::int64_t min = INT32_MIN,
                  std::int64_t max = INT32_MAX);
 
-protected:
+  protected:
     MessageBoxes& boxes() const { return boxes_; }
 
     // Builders used by the screens' templates; rectangles are in dialog units.
@@ -93,7 +93,7 @@ protected:
     virtual void onTimer(int timerId) { Q_UNUSED(timerId); }
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     MessageBoxes& boxes_;
     QSize base_{kBaseX, kBaseY};
     bool initialised_ = false;

@@ -18,7 +18,7 @@ struct BoxRequest {
 // The message-box service. The program shows every box through it, so tests can
 // answer and record boxes instead of a person.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual BoxAnswer show(const BoxRequest& request) = 0;
 

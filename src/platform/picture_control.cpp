@@ -22,7 +22,8 @@ void PictureControl::resizeEvent(QResizeEvent* event) {
 
 void PictureControl::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (notifies_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    if (notifies_ && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint())) {
         emit clicked();
     }
 }

@@ -8,21 +8,21 @@ namespace velmira {
 // Pictures beside buttons notify clicks and act as those buttons.
 class PictureControl : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit PictureControl(QWidget* parent = nullptr);
 
     void showResource(int resource);
     int resource() const { return resource_; }
     void setNotifiesClicks(bool on) { notifies_ = on; }
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     int resource_ = 0;
     bool notifies_ = false;
 };

@@ -34,6 +34,8 @@ BoxAnswer QtMessageBoxes::show(const BoxRequest& request) {
     return BoxAnswer::Ok;
 }
 
-void doEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace velmira

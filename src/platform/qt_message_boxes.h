@@ -6,7 +6,7 @@ namespace velmira {
 
 // Message boxes for a person: modal, without owner, as the controller shows them.
 class QtMessageBoxes final : public MessageBoxes {
-public:
+  public:
     BoxAnswer show(const BoxRequest& request) override;
 };
 

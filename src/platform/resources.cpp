@@ -7,11 +7,15 @@
 namespace velmira {
 namespace {
 
-QString pathOf(int resource) { return QStringLiteral(":/res/%1.svg").arg(resource); }
+QString pathOf(int resource) {
+    return QStringLiteral(":/res/%1.svg").arg(resource);
+}
 
 }  // namespace
 
-bool hasResource(int resource) { return QFile::exists(pathOf(resource)); }
+bool hasResource(int resource) {
+    return QFile::exists(pathOf(resource));
+}
 
 QPixmap renderResource(int resource, QSize size, qreal devicePixelRatio) {
     if (size.isEmpty()) return {};
@@ -22,8 +26,10 @@ QPixmap renderResource(int resource, QSize size, qreal devicePixelRatio) {
     if (renderer.isValid()) {
         QPainter painter(&pixmap);
         // Keep the picture's proportions inside the control, centred.
-        const QSizeF drawn = QSizeF(renderer.defaultSize()).scaled(QSizeF(size), Qt::KeepAspectRatio);
-        const QPointF origin((size.width() - drawn.width()) / 2, (size.height() - drawn.height()) / 2);
+        const QSizeF drawn =
+            QSizeF(renderer.defaultSize()).scaled(QSizeF(size), Qt::KeepAspectRatio);
+        const QPointF origin((size.width() - drawn.width()) / 2,
+                             (size.height() - drawn.height()) / 2);
         renderer.render(&painter, QRectF(origin, drawn));
     }
     return pixmap;

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "settings/encoder_table.h"
 #include "platform/atomic_file.h"
+#include "settings/encoder_table.h"
 
 namespace velmira {
 namespace {

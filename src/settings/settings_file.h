@@ -1,9 +1,9 @@
 #pragma once
 
-#include "settings/settings_image.h"
 #include "hw/motion_library.h"
 #include "platform/card_files.h"
 #include "platform/message_boxes.h"
+#include "settings/settings_image.h"
 
 namespace velmira {
 

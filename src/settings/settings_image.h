@@ -35,17 +35,19 @@ struct AxisSettings {
 
 // The entries in file order.
 inline constexpr std::array<SettingEntry AxisSettings::*, 13> kSettingEntries{
-    &AxisSettings::pulseMode, &AxisSettings::maxV,     &AxisSettings::hardLimit,
+    &AxisSettings::pulseMode,     &AxisSettings::maxV,     &AxisSettings::hardLimit,
     &AxisSettings::limitStopMode, &AxisSettings::nearHome, &AxisSettings::homeEdge,
-    &AxisSettings::encoder,   &AxisSettings::servoOn,  &AxisSettings::alarm,
-    &AxisSettings::inPos,     &AxisSettings::filter,   &AxisSettings::vring,
+    &AxisSettings::encoder,       &AxisSettings::servoOn,  &AxisSettings::alarm,
+    &AxisSettings::inPos,         &AxisSettings::filter,   &AxisSettings::vring,
     &AxisSettings::avtri};
 
 inline constexpr int kCardRows = 9;
 inline constexpr int kAxisColumns = 4;
 inline constexpr int kRecordCount = kCardRows * kAxisColumns;
 
-constexpr int recordNumber(int card, int axisIndex) { return kAxisColumns * card + axisIndex; }
+constexpr int recordNumber(int card, int axisIndex) {
+    return kAxisColumns * card + axisIndex;
+}
 
 // The settings of every card and axis index: the configuration file's content.
 struct SettingsImage {
@@ -56,7 +58,9 @@ struct SettingsImage {
     static constexpr std::size_t kBytes = kRecordCount * kRecordBytes;
     using Bytes = std::array<std::uint8_t, kBytes>;
 
-    AxisSettings& record(int card, int axisIndex) { return records.at(recordNumber(card, axisIndex)); }
+    AxisSettings& record(int card, int axisIndex) {
+        return records.at(recordNumber(card, axisIndex));
+    }
     const AxisSettings& record(int card, int axisIndex) const {
         return records.at(recordNumber(card, axisIndex));
     }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "state/app_state.h"
 #include "hw/motion_library.h"
 #include "platform/card_files.h"
 #include "platform/message_boxes.h"
+#include "state/app_state.h"
 
 namespace velmira {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings_image.h"
 #include "hw/module_kind.h"
 #include "hw/slot_table.h"
+#include "settings/settings_image.h"
 
 namespace velmira {
 

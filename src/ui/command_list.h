@@ -10,17 +10,17 @@ namespace velmira {
 // be selected, rows never removed.
 class CommandList : public QTableView {
     Q_OBJECT
-public:
+  public:
     // firstColumnShare: the part of the width the first column gets (1/6 means W/6).
     CommandList(const QString& first, const QString& second, int shareNumerator,
                 int shareDenominator, QWidget* parent = nullptr);
 
     CommandListModel& rows() { return model_; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     CommandListModel model_;
     int numerator_;
     int denominator_;

@@ -13,7 +13,7 @@ namespace velmira {
 // grows at the front in constant time and the view asks only for what it shows.
 class CommandListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     // Rows written in the selected state (the even rows of every block).
     static constexpr int kMarkedRole = Qt::UserRole + 1;
 
@@ -34,7 +34,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     struct Row {
         QString label;
         QString command;

@@ -16,18 +16,18 @@ struct CarriedValues {
 
 class WorkingScreen : public Dialog {
     Q_OBJECT
-public:
+  public:
     WorkingScreen(MessageBoxes& boxes, CarriedValues carried, QWidget* parent)
         : Dialog(boxes, parent), carried_(carried) {}
     CarriedValues carried() const { return carried_; }
 
-protected:
+  protected:
     CarriedValues carried_;
 };
 
 // Builds the working screens for one visit each.
 class ScreenFactory {
-public:
+  public:
     virtual ~ScreenFactory() = default;
     virtual std::unique_ptr<WorkingScreen> configuration(QWidget* parent, CarriedValues v) = 0;
     virtual std::unique_ptr<WorkingScreen> basicOperation(QWidget* parent, CarriedValues v) = 0;

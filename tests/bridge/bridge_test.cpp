@@ -78,12 +78,15 @@ TEST(Bridge, RefusesPathsThatAreNoLibrary) {
     Options o;
     o.rack = kDefaultRack;
     o.backplaneLib = "/no/such/libslots.so";
-    EXPECT_EQ(HardwareSetup::create(o).error, "--backplane-lib: /no/such/libslots.so: no such file");
+    EXPECT_EQ(HardwareSetup::create(o).error,
+              "--backplane-lib: /no/such/libslots.so: no such file");
     o.backplaneLib = text;
-    EXPECT_EQ(HardwareSetup::create(o).error.rfind("--backplane-lib: " + text + ": cannot be loaded: ", 0),
+    EXPECT_EQ(HardwareSetup::create(o).error.rfind(
+                  "--backplane-lib: " + text + ": cannot be loaded: ", 0),
               0u);
     o.backplaneLib = dir.path().toStdString();
-    EXPECT_EQ(HardwareSetup::create(o).error, "--backplane-lib: " + o.backplaneLib + ": not a file");
+    EXPECT_EQ(HardwareSetup::create(o).error,
+              "--backplane-lib: " + o.backplaneLib + ": not a file");
     // A bare name is a file in no folder we search: it must exist as given.
     o.backplaneLib = "libc.so.6";
     EXPECT_EQ(HardwareSetup::create(o).error, "--backplane-lib: libc.so.6: no such file");

@@ -8,8 +8,8 @@
 #include <deque>
 
 #include "app/hardware_setup.h"
-#include "app/program_screens.h"
 #include "app/main_menu_dlg.h"
+#include "app/program_screens.h"
 #include "support/scripted_boxes.h"
 #include "support/testlib_run.h"
 
@@ -18,14 +18,14 @@ namespace {
 
 // Clicks a control of each working screen as it comes up, like a user would.
 class ScreenClicker {
-public:
+  public:
     explicit ScreenClicker(std::deque<int> ids) : ids_(std::move(ids)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
         timer_.start(10);
     }
     bool done() const { return ids_.empty(); }
 
-private:
+  private:
     void tick() {
         auto* screen = qobject_cast<WorkingScreen*>(QApplication::activeModalWidget());
         if (!screen || screen == last_ || ids_.empty()) return;

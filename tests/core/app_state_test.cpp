@@ -1,8 +1,9 @@
+#include "state/app_state.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "state/app_state.h"
 #include "hw/call_log.h"
 #include "hw/discovery.h"
 
@@ -47,10 +48,14 @@ TEST(Probe, ReadsEverySlotAndCountsOnlyMotionModulesByTheirLowByte) {
     // Slot 2 answers with junk above the ID byte; slot 4 holds some other module.
     log.setResponder("IoReadByte", [](const Call& c) -> std::int64_t {
         switch (c.args[0]) {
-            case 0x200: return 0xAB00 | 83;
-            case 0x400: return 12;
-            case 0x600: return 82;
-            default: return 0xFF;
+            case 0x200:
+                return 0xAB00 | 83;
+            case 0x400:
+                return 12;
+            case 0x600:
+                return 82;
+            default:
+                return 0xFF;
         }
     });
     SlotTable table;

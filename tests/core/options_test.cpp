@@ -1,9 +1,9 @@
+#include "app/options.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <fstream>
-
-#include "app/options.h"
 
 namespace velmira {
 namespace {

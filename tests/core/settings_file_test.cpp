@@ -1,3 +1,5 @@
+#include "settings/settings_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -6,7 +8,6 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "settings/settings_file.h"
 #include "hw/call_log.h"
 #include "support/scripted_boxes.h"
 
@@ -16,7 +17,7 @@ namespace {
 using test::ScriptedBoxes;
 
 class SettingsFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QDir(dir.path()).mkdir("Pelmoran"));
@@ -170,11 +171,11 @@ TEST_F(SettingsFile, AppliesEveryEnabledSettingInOrderWithLowBytes) {
 
 TEST_F(SettingsFile, OneRoundPerAxisOfTheKindAndNoneWithoutAKind) {
     applyCardSettings(image, 2, ModuleKind::Lorvex, hw);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{
-                               "lorvexMF_SERVO_OFF(2,1)", "lorvexMF_AVTRI_DISABLE(2,1)",
-                               "lorvexMF_SERVO_OFF(2,2)", "lorvexMF_AVTRI_DISABLE(2,2)",
-                               "lorvexMF_SERVO_OFF(2,4)", "lorvexMF_AVTRI_DISABLE(2,4)",
-                               "lorvexMF_SERVO_OFF(2,8)", "lorvexMF_AVTRI_DISABLE(2,8)"}))
+    EXPECT_EQ(log.texts(),
+              (std::vector<std::string>{"lorvexMF_SERVO_OFF(2,1)", "lorvexMF_AVTRI_DISABLE(2,1)",
+                                        "lorvexMF_SERVO_OFF(2,2)", "lorvexMF_AVTRI_DISABLE(2,2)",
+                                        "lorvexMF_SERVO_OFF(2,4)", "lorvexMF_AVTRI_DISABLE(2,4)",
+                                        "lorvexMF_SERVO_OFF(2,8)", "lorvexMF_AVTRI_DISABLE(2,8)"}))
         << "an all-disabled record still sends its off states";
     log.clear();
     applyCardSettings(image, 2, ModuleKind::Quenby, hw);
@@ -186,9 +187,9 @@ TEST_F(SettingsFile, OneRoundPerAxisOfTheKindAndNoneWithoutAKind) {
 
 TEST_F(SettingsFile, EncoderIndexFromAnotherProgramMeansNoSelection) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}, {1, "lorvexMF_SET_ENCODER(1,1,0,1,1)"},
-        {2, "lorvexMF_SET_ENCODER(1,1,0,2,1)"}, {3, "lorvexMF_SET_ENCODER(1,1,1,0,1)"},
-        {4, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}, {-7, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},
+        {0, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},      {1, "lorvexMF_SET_ENCODER(1,1,0,1,1)"},
+        {2, "lorvexMF_SET_ENCODER(1,1,0,2,1)"},      {3, "lorvexMF_SET_ENCODER(1,1,1,0,1)"},
+        {4, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},      {-7, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},
         {1 << 30, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}};
     for (const auto& [index, expected] : cases) {
         log.clear();

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "settings/settings_image.h"
+
+#include <gtest/gtest.h>
 
 namespace velmira {
 namespace {
@@ -27,7 +27,8 @@ TEST(SettingsImage, FieldsLandAtTheirFileOffsetsLittleEndian) {
 
 TEST(SettingsImage, KeepsEveryByteIncludingPaddingThroughALoad) {
     SettingsImage::Bytes pattern{};
-    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<std::uint8_t>(i * 7 + 3);
     SettingsImage image;
     image.assignPrefix(pattern);
     EXPECT_EQ(image.toBytes(), pattern);

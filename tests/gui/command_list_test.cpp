@@ -1,10 +1,11 @@
+#include "ui/command_list.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 
 #include "hw/echo.h"
-#include "ui/command_list.h"
 
 namespace velmira {
 namespace {
@@ -15,8 +16,8 @@ TEST(CommandList, EachBlockGoesOnTopNumberedFromZeroWithEvenRowsSelected) {
     QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Fatal);
 
     rows.writeBlock({"lorvexMF_SET_V(3,1,20000)", "lorvexMF_FIXED_MOVE(3,1,-5000)"});
-    rows.writeBlock({echoText(ModuleKind::Quenby, "lorvexMF_SET_AO(%u,%i,%i)", 5u, 2, -7),
-                     "a", "b"});
+    rows.writeBlock(
+        {echoText(ModuleKind::Quenby, "lorvexMF_SET_AO(%u,%i,%i)", 5u, 2, -7), "a", "b"});
     const std::vector<std::tuple<const char*, const char*, bool>> expected = {
         {" 0", "", true},
         {" 1", "quenbyMF_SET_AO(5,2,-7)", false},

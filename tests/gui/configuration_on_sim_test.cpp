@@ -9,10 +9,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "state/app_context.h"
 #include "config/configuration_dlg.h"
 #include "sim/axis_model.h"
 #include "sim/sim_rack.h"
+#include "state/app_context.h"
 #include "support/scripted_boxes.h"
 
 namespace velmira {

@@ -11,10 +11,10 @@
 #include <QTreeWidget>
 
 #include "config/configuration_dlg.h"
-#include "settings/settings_file.h"
 #include "hw/call_log.h"
-#include "ui/command_list.h"
+#include "settings/settings_file.h"
 #include "support/recorded_bench.h"
+#include "ui/command_list.h"
 
 namespace velmira {
 namespace {
@@ -23,7 +23,7 @@ using test::ScriptedBoxes;
 using Texts = std::vector<std::string>;
 
 class Configuration : public ::testing::Test, protected test::RecordedBench {
-protected:
+  protected:
     void SetUp() override {
         ids[3] = 83;
         ids[5] = 82;
@@ -72,7 +72,7 @@ protected:
 };
 
 TEST_F(Configuration, RegistersTheModulesAndListsThemInSlotOrder) {
-    ids[1] = 69;  // fitted, but its registration fails
+    ids[1] = 69;      // fitted, but its registration fails
     ids[6] = 0x1252;  // ID 82 in the low byte
     log.setResponder("lorvexMF_REGISTRATION", [](const Call& c) { return c.args[0] == 1 ? 0 : 1; });
     screen = std::make_unique<CConfigurationDlg>(ctx, CarriedValues{});
@@ -106,15 +106,25 @@ TEST_F(Configuration, BuildsTheTemplate) {
     EXPECT_EQ(screen->geometry(), QRect(0, 0, 800, 600));
     screen->show();
     EXPECT_EQ(screen->windowTitle(), "Configation");
-    const std::pair<int, const char*> buttons[] = {
-        {1, "        Switch to Test"}, {1035, "        &Load Config"},
-        {1036, "        &Save Config"}, {2, "        Return"}, {1008, "SET"}, {1181, "SET"}};
+    const std::pair<int, const char*> buttons[] = {{1, "        Switch to Test"},
+                                                   {1035, "        &Load Config"},
+                                                   {1036, "        &Save Config"},
+                                                   {2, "        Return"},
+                                                   {1008, "SET"},
+                                                   {1181, "SET"}};
     for (const auto& [id, text] : buttons) EXPECT_EQ(get<QPushButton>(id)->text(), text);
-    const std::pair<int, const char*> boxesById[] = {
-        {1012, "Enable Software Limit"}, {1183, "Enable Servo ON"}, {1013, "Enable INP/RDY"},
-        {1015, "Enable Servo Alarm"},    {1019, "EMG, LMT, ORG, SD"}, {1020, "INDEX"},
-        {1021, "INP, ALM"},              {1022, "EXP+/-"},            {1023, "IN3"},
-        {1177, "Enable VRING"},          {1178, "Enable AVTRI"},      {1182, "Enable MaxV"}};
+    const std::pair<int, const char*> boxesById[] = {{1012, "Enable Software Limit"},
+                                                     {1183, "Enable Servo ON"},
+                                                     {1013, "Enable INP/RDY"},
+                                                     {1015, "Enable Servo Alarm"},
+                                                     {1019, "EMG, LMT, ORG, SD"},
+                                                     {1020, "INDEX"},
+                                                     {1021, "INP, ALM"},
+                                                     {1022, "EXP+/-"},
+                                                     {1023, "IN3"},
+                                                     {1177, "Enable VRING"},
+                                                     {1178, "Enable AVTRI"},
+                                                     {1182, "Enable MaxV"}};
     for (const auto& [id, text] : boxesById) EXPECT_EQ(get<QCheckBox>(id)->text(), text);
     EXPECT_EQ(get<QComboBox>(1002)->itemText(3), " PULSE (Falling Edge) / Dir +");
     EXPECT_EQ(get<QComboBox>(1018)->itemText(1), " High");
@@ -207,17 +217,38 @@ TEST_F(Configuration, EveryHandlerCallsOnceAndEchoesThatCallForBothKinds) {
         {[&] { choose(1073, 1); }, "lorvexMF_LIMITSTOP_MODE(3,15,1)"},
         {[&] { click(1183); }, "lorvexMF_SERVO_ON(3,15)"},
         {[&] { click(1183); }, "lorvexMF_SERVO_OFF(3,15)"},
-        {[&] { click(1013); choose(1016, 1); }, "lorvexMF_SET_INPOS(3,15,1,1)"},
+        {[&] {
+             click(1013);
+             choose(1016, 1);
+         },
+         "lorvexMF_SET_INPOS(3,15,1,1)"},
         {[&] { click(1015); }, "lorvexMF_SET_ALARM(3,15,1,0)"},
         {[&] { choose(1018, 1); }, "lorvexMF_SET_ALARM(3,15,1,1)"},
-        {[&] { click(1012); click(1012); }, "lorvexMF_CLEAR_SLMT(3,15)"},
-        {[&] { click(1012); type(1009, "5000"); type(1010, "-300"); choose(1011, 1); },
+        {[&] {
+             click(1012);
+             click(1012);
+         },
+         "lorvexMF_CLEAR_SLMT(3,15)"},
+        {[&] {
+             click(1012);
+             type(1009, "5000");
+             type(1010, "-300");
+             choose(1011, 1);
+         },
          "lorvexMF_SET_SLMT(3,15,5000,-300,1)"},
         {[&] { choose(1033, 2); }, "lorvexMF_SET_FILTER(3,15,0,2)"},
         {[&] { click(1021); }, "lorvexMF_SET_FILTER(3,15,4,2)"},
-        {[&] { click(1177); click(1008); }, "lorvexMF_VRING_ENABLE(3,15,10000)"},
+        {[&] {
+             click(1177);
+             click(1008);
+         },
+         "lorvexMF_VRING_ENABLE(3,15,10000)"},
         {[&] { click(1177); }, "lorvexMF_VRING_DISABLE(3,15)"},
-        {[&] { click(1182); click(1181); }, "lorvexMF_SET_MAX_V(3,15,2000000)"},
+        {[&] {
+             click(1182);
+             click(1181);
+         },
+         "lorvexMF_SET_MAX_V(3,15,2000000)"},
         {[&] { click(1178); }, "lorvexMF_AVTRI_ENABLE(3,15)"},
         {[&] { click(1178); }, "lorvexMF_AVTRI_DISABLE(3,15)"},
     };
@@ -297,8 +328,9 @@ TEST_F(Configuration, SoftwareLimitsLiveInTheSlotOfTheSelection) {
     type(1010, "-5000");
     choose(1011, 1);
     const SoftLimitSlot& whole = state.config.softLimits[3][4];
-    EXPECT_EQ(std::tuple(whole.limitPlus, whole.limitMinus, whole.limitEnabled, whole.compareSource),
-              std::tuple(5000, -5000, std::uint8_t{1}, 1));
+    EXPECT_EQ(
+        std::tuple(whole.limitPlus, whole.limitMinus, whole.limitEnabled, whole.compareSource),
+        std::tuple(5000, -5000, std::uint8_t{1}, 1));
     EXPECT_EQ(calls(), Texts{"lorvexMF_SET_SLMT(3,15,5000,-5000,1)"});
     EXPECT_EQ(state.config.softLimits[3][3].limitPlus, 0);
 
@@ -397,8 +429,9 @@ TEST_F(Configuration, RefusedFieldsStopTheHandlersThatNeedThem) {
 }
 
 TEST_F(Configuration, ClosingControlsGiveTheirResults) {
-    for (const auto& [id, result] : {std::pair{1, kResultSwitch}, std::pair{1165, kResultSwitch},
-                                     std::pair{2, kResultReturn}, std::pair{1164, kResultPicture}}) {
+    for (const auto& [id, result] :
+         {std::pair{1, kResultSwitch}, std::pair{1165, kResultSwitch}, std::pair{2, kResultReturn},
+          std::pair{1164, kResultPicture}}) {
         open();
         QTimer::singleShot(0, screen.get(), [&, id = id] { click(id); });
         EXPECT_EQ(screen->exec(), result) << id;

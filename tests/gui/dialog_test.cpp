@@ -1,17 +1,18 @@
+#include "platform/dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
-#include "platform/dialog.h"
 #include "support/scripted_boxes.h"
 
 namespace velmira {
 namespace {
 
 class Probe : public Dialog {
-public:
+  public:
     explicit Probe(MessageBoxes& boxes) : Dialog(boxes) {
         auto* edit = new QLineEdit(this);
         tagControl(edit, 1090);
@@ -20,7 +21,7 @@ public:
     int changes = 0;
     std::vector<int> ticks;
 
-protected:
+  protected:
     void onTimer(int id) override {
         ticks.push_back(id);
         if (ticks.size() == 3) killTimer(id);

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "app/main_menu_dlg.h"
-#include "settings/settings_file.h"
 #include "hw/call_log.h"
 #include "platform/picture_control.h"
+#include "settings/settings_file.h"
 #include "support/recorded_bench.h"
 
 namespace velmira {
@@ -21,7 +21,7 @@ using test::ScriptedBoxes;
 // A working screen that ends by itself, as soon as its modal loop runs, with
 // the result the test queued; before that it may act as a user would have.
 class EndingScreen : public WorkingScreen {
-public:
+  public:
     EndingScreen(MessageBoxes& boxes, CarriedValues v, QWidget* parent, int result,
                  std::function<void()> during, int& alive, int& mostAlive)
         : WorkingScreen(boxes, v, parent), alive_(alive) {
@@ -33,12 +33,12 @@ public:
     }
     ~EndingScreen() override { --alive_; }
 
-private:
+  private:
     int& alive_;
 };
 
 class ScriptedScreens final : public ScreenFactory {
-public:
+  public:
     struct Visit {
         int result;
         std::function<void()> during;
@@ -59,7 +59,7 @@ public:
         return make("Advanced Features", advancedVisits, parent, {});
     }
 
-private:
+  private:
     std::unique_ptr<WorkingScreen> make(const char* name, std::deque<Visit>& visits,
                                         QWidget* parent, CarriedValues v) {
         Visit visit{kResultPicture, {}};
@@ -75,7 +75,7 @@ private:
 };
 
 class MainMenu : public ::testing::Test, protected test::RecordedBench {
-protected:
+  protected:
     void SetUp() override {
         ids[1] = 69;
         menu = std::make_unique<CMainMenuDlg>(ctx, screens);
@@ -185,8 +185,9 @@ TEST_F(MainMenu, FailedSaveStillMovesOn) {
     screens.configurationVisits = {{kResultSwitch, {}}};
     boxes.answerNext(BoxAnswer::Yes);
     click(1000);
-    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Save all of settings?",
-                                                       "Can not write the Configuration INI File"}));
+    EXPECT_EQ(boxes.texts(),
+              (std::vector<std::string>{"Save all of settings?",
+                                        "Can not write the Configuration INI File"}));
     EXPECT_EQ(state.settingsSaved, 1);
     EXPECT_EQ(screens.opened.back(), "Basic Operation");
 }

@@ -10,7 +10,7 @@ namespace velmira::test {
 // Answers message boxes instead of a person and keeps every box shown.
 // Yes/No boxes take the next queued answer; without one they answer No.
 class ScriptedBoxes final : public MessageBoxes {
-public:
+  public:
     BoxAnswer show(const BoxRequest& request) override;
 
     void answerNext(BoxAnswer a) { answers_.push_back(a); }
@@ -18,7 +18,7 @@ public:
     std::vector<std::string> texts() const;
     void clear() { shown_.clear(); }
 
-private:
+  private:
     std::deque<BoxAnswer> answers_;
     std::vector<BoxRequest> shown_;
 };

@@ -75,11 +75,11 @@ long long record(const char* name, T... args) {
 #define VT_PARAMS(...) VT_CAT(VT_P, VT_COUNT(__VA_ARGS__))(__VA_ARGS__)
 #define VT_ARGS(...) VT_CAT(VT_A, VT_COUNT(__VA_ARGS__))
 
-#define VT_DEFINE(fn, ret, ...)                                 \
+#define VT_DEFINE(fn, ret, ...)                                                        \
     extern "C" __attribute__((visibility("default"))) ret fn(VT_PARAMS(__VA_ARGS__)) { \
         return static_cast<ret>(record(#fn, VT_ARGS(__VA_ARGS__)));                    \
     }
-#define VT_Both(name, ret, ...)                    \
+#define VT_Both(name, ret, ...)                  \
     VT_DEFINE(lorvexMF_##name, ret, __VA_ARGS__) \
     VT_DEFINE(quenbyMF_##name, ret, __VA_ARGS__)
 #define VT_FourAxis(name, ret, ...) VT_DEFINE(lorvexMF_##name, ret, __VA_ARGS__)

@@ -19,7 +19,9 @@ void TestLibRun::script(const std::string& lines) {
     std::ofstream(path("script.txt")) << lines;
 }
 
-std::vector<std::string> TestLibRun::calls() const { return readLines(path("calls.log")); }
+std::vector<std::string> TestLibRun::calls() const {
+    return readLines(path("calls.log"));
+}
 
 std::vector<std::string> readLines(const std::string& path) {
     std::vector<std::string> lines;

@@ -9,7 +9,7 @@ namespace velmira::test {
 // One use of the test library: its call log and result script live in a
 // temporary folder and are handed to it through its environment.
 class TestLibRun {
-public:
+  public:
     TestLibRun();
     ~TestLibRun();
 
@@ -19,7 +19,7 @@ public:
     std::vector<std::string> calls() const;
     std::string path(const char* name) const { return (dir_.path() + "/" + name).toStdString(); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
