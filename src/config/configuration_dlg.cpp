@@ -5,13 +5,13 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 
 #include "hw/discovery.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"
 #include "settings/settings_file.h"
 #include "ui/command_list.h"
+#include "ui/module_tree.h"
 
 namespace velmira {
 namespace {
@@ -23,20 +23,6 @@ constexpr int kListIconLarge = 213;
 constexpr int kFilterBoxIds[5] = {1019, 1020, 1021, 1022, 1023};
 
 const QStringList kLowHigh{"Low", "High"};
-
-// The kind and slot a module item's text names: "Quenby in Slot:5".
-bool parseModuleLabel(const QString& text, ModuleKind& kind, std::uint8_t& card) {
-    if (text.startsWith(u"Quenby")) {
-        kind = ModuleKind::Quenby;
-    } else if (text.startsWith(u"Lorvex")) {
-        kind = ModuleKind::Lorvex;
-    } else {
-        return false;
-    }
-    const QChar digit = text.isEmpty() ? QChar() : text.back();
-    card = digit.isDigit() ? static_cast<std::uint8_t>(digit.digitValue()) : 0;
-    return true;
-}
 
 }  // namespace
 
@@ -51,31 +37,29 @@ CConfigurationDlg::CConfigurationDlg(AppContext& ctx, CarriedValues carried, QWi
 }
 
 void CConfigurationDlg::buildTemplate() {
-    tree_ = new QTreeWidget(this);
+    tree_ = new ModuleTree(ModuleTree::Contents::ModulesAndAxes, {kModuleIcon, kAxisIcon}, this);
     tagControl(tree_, 1001);
     tree_->setGeometry(toPixels({1, 1, 175, 156}));
-    tree_->setHeaderHidden(true);
-    tree_->setColumnCount(1);
-    tree_->setDragEnabled(false);
-    tree_->setIconSize({16, 16});
 
     list_ = new CommandList(QStringLiteral("Type"), QStringLiteral("Command"), 1, 5, this);
     tagControl(list_, 1122);
     list_->setGeometry(toPixels({1, 159, 175, 152}));
 
-    // The software-limit controls share the tree's area; they stay on top of it
-    // so that they can be read and used.
-    addGroupBox(QStringLiteral("Software LimiteSettings"), {1, 1, 168, 46})->raise();
+    // The software-limit controls share the top of the tree's area, above it;
+    // SL+ and SL- have a row of their own in the box (the template put them
+    // over the tree's items), and the items start below the box.
+    constexpr int kSoftLimitBoxHeight = 62;
+    addGroupBox(QStringLiteral("Software LimiteSettings"), {1, 1, 168, kSoftLimitBoxHeight})
+        ->raise();
     addCheckBox(1012, QStringLiteral("Enable Software Limit"), {9, 9, 87, 10});
     addLabel(QStringLiteral("Compare Source"), {10, 26, 56, 8});
     addDropDown(1011, {"Logic Position", "Encoder Position"}, {70, 26, 97, 30})->setEnabled(false);
-    addLabel(QStringLiteral("SL+"), {54, 92, 14, 8})->setAutoFillBackground(true);
-    addEdit(1009, {70, 92, 40, 14}, true)->setEnabled(false);
-    addLabel(QStringLiteral("SL-"), {54, 107, 12, 8})->setAutoFillBackground(true);
-    addEdit(1010, {70, 107, 40, 14}, true)->setEnabled(false);
-    // Module items start below the group box.
-    tree_->setStyleSheet(
-        QStringLiteral("QTreeWidget { padding-top: %1px; }").arg(toPixels({0, 0, 0, 47}).height()));
+    addLabel(QStringLiteral("SL+"), {10, 45, 14, 8});
+    addEdit(1009, {26, 42, 56, 14}, true)->setEnabled(false);
+    addLabel(QStringLiteral("SL-"), {94, 45, 12, 8});
+    addEdit(1010, {110, 42, 56, 14}, true)->setEnabled(false);
+    tree_->setStyleSheet(QStringLiteral("QTreeWidget { padding-top: %1px; }")
+                             .arg(toPixels({0, 0, 0, kSoftLimitBoxHeight + 1}).height()));
 
     addLabel(QStringLiteral("Output Pulse Mode :"), {261, 5, 67, 8});
     addDropDown(1002,
@@ -156,8 +140,7 @@ void CConfigurationDlg::connectHandlers() {
         if (auto* p = controlAs<PictureControl>(id))
             connect(p, &PictureControl::clicked, this, handler);
     };
-    connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { onSelectionChanged(current); });
+    connect(tree_, &ModuleTree::selectionChosen, this, &CConfigurationDlg::onSelectionChanged);
     combo(1002, &CConfigurationDlg::onPulseMode);
     combo(1007, &CConfigurationDlg::onZPhase);
     combo(1005, &CConfigurationDlg::onHardLimit);
@@ -203,30 +186,18 @@ void CConfigurationDlg::onInitDialog() {
     const std::uint8_t previousCard = state_.currentCard;
     const std::vector<int> registered =
         probeAndRegister(state_.slotTable, ctx_.hw, state_.currentCard);
-    for (int slot : registered) {
-        const SlotEntry& e = state_.slotTable.entries[slot];
-        auto* module = new QTreeWidgetItem(tree_, {QString::fromLatin1(e.moduleLabel)});
-        module->setIcon(0, resourceIcon(kModuleIcon));
-        for (int a = 0; a < axisCount(e.kind); ++a) {
-            auto* axis = new QTreeWidgetItem(module, {QString::fromLatin1(e.axisLabels[a])});
-            axis->setIcon(0, resourceIcon(kAxisIcon));
-        }
-        module->setExpanded(true);
-    }
+    tree_->fill(state_.slotTable, registered);
 
     ConfigScreenState& cfg = state_.config;
     if (cfg.firstOpening) {
-        if (QTreeWidgetItem* first = tree_->topLevelItem(0)) {
-            tree_->setCurrentItem(first);
-            state_.selectedModuleLabel = first->text(0).toStdString();
-        }
+        tree_->selectFirstModule();
         state_.moduleNodeSelected = 1;
         cfg.firstOpening = 0;
-    } else {
-        restoreSelection();
+    } else if (!tree_->restore(state_.selectedModuleLabel, state_.selectedAxisLabel,
+                               state_.moduleNodeSelected)) {
         // The module has gone: the previous selection stays whole, rather than
         // pointing at the last slot probed, where the servo-off would go next.
-        if (!tree_->currentItem()) state_.currentCard = previousCard;
+        state_.currentCard = previousCard;
     }
     refreshAll();
     enable({1033}, anyFilterChecked());
@@ -238,55 +209,9 @@ bool CConfigurationDlg::anyFilterChecked() const {
                        [](const QCheckBox* b) { return b->isChecked(); });
 }
 
-void CConfigurationDlg::onSelectionChanged(QTreeWidgetItem* item) {
-    if (!item) return;
-    ModuleKind kind = state_.currentKind;
-    std::uint8_t card = state_.currentCard;
-    if (item->childCount() > 0) {
-        if (!parseModuleLabel(item->text(0), kind, card)) return;
-        state_.currentAxisMask = allAxesMask(kind);
-        state_.currentAxisIndex = kind == ModuleKind::Quenby ? 2 : 4;
-    } else {
-        const QString text = item->text(0);
-        const QChar letter = text.size() > 5 ? text[5] : QChar();
-        const auto [mask, index] = letter == u'U'   ? std::pair{8u, 3}
-                                   : letter == u'Y' ? std::pair{2u, 1}
-                                   : letter == u'Z' ? std::pair{4u, 2}
-                                                    : std::pair{1u, 0};
-        if (!item->parent() || !parseModuleLabel(item->parent()->text(0), kind, card)) return;
-        state_.currentAxisMask = mask;
-        state_.currentAxisIndex = index;
-    }
-    state_.currentKind = kind;
-    state_.currentCard = card;
+void CConfigurationDlg::onSelectionChanged(const ModuleSelection& selection) {
+    state_.select(selection);
     refreshAll();
-    if (item->childCount() > 0) {
-        state_.selectedModuleLabel = item->text(0).toStdString();
-        state_.moduleNodeSelected = 1;
-    } else {
-        state_.selectedAxisLabel = item->text(0).toStdString();
-        state_.selectedModuleLabel = item->parent()->text(0).toStdString();
-        state_.moduleNodeSelected = 0;
-    }
-}
-
-void CConfigurationDlg::restoreSelection() {
-    const QString module = QString::fromStdString(state_.selectedModuleLabel);
-    const QString axis = QString::fromStdString(state_.selectedAxisLabel);
-    for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* top = tree_->topLevelItem(i);
-        if (top->text(0) != module) continue;
-        if (state_.moduleNodeSelected) {
-            tree_->setCurrentItem(top);
-            return;
-        }
-        for (int c = 0; c < top->childCount(); ++c) {
-            if (top->child(c)->text(0) == axis) {
-                tree_->setCurrentItem(top->child(c));
-                return;
-            }
-        }
-    }
 }
 
 SoftLimitSlot& CConfigurationDlg::softLimitSlot() {

@@ -9,12 +9,12 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace velmira {
 
 class CommandList;
+class ModuleTree;
+struct ModuleSelection;
 struct AxisSettings;
 struct SoftLimitSlot;
 
@@ -43,8 +43,7 @@ class CConfigurationDlg : public WorkingScreen {
     Field exchangeIn();
     void exchangeOut();
 
-    void onSelectionChanged(QTreeWidgetItem* item);
-    void restoreSelection();
+    void onSelectionChanged(const ModuleSelection& selection);
     void refresh();
     void refreshAll();
     void echo(const std::string& text);
@@ -91,7 +90,7 @@ class CConfigurationDlg : public WorkingScreen {
     AppContext& ctx_;
     AppState& state_;
 
-    QTreeWidget* tree_ = nullptr;
+    ModuleTree* tree_ = nullptr;
     CommandList* list_ = nullptr;
     std::array<QCheckBox*, 5> filterBoxes_{};
 

@@ -7,10 +7,10 @@
 #include "hw/module_kind.h"
 #include "hw/slot_table.h"
 #include "settings/settings_image.h"
+#include "state/axis_run_params.h"
+#include "state/module_selection.h"
 
 namespace velmira {
-
-inline constexpr int kRunParamWords = 525;
 
 // One software-limit slot of the Configuration screen; never saved.
 struct SoftLimitSlot {
@@ -32,7 +32,9 @@ struct ConfigScreenState {
     std::int32_t funCounter = 0;
     std::string echoText;
 };
-using AxisRunParams = std::array<std::int32_t, kRunParamWords>;
+
+// The Basic Operation screen's signal lamps, in reading order.
+inline constexpr int kLampCount = 10;
 
 // Everything that outlives a screen. The application owns exactly one for the
 // whole run; screens get it by reference. Written only on the GUI thread.
@@ -58,11 +60,39 @@ struct AppState {
 
     ConfigScreenState config;
 
+    // Basic Operation: the jog direction, whether the servo is off, and the
+    // lamps' last read and shown values.
+    std::uint8_t jogForward = 1;
+    std::uint8_t servoIsOff = 1;
+    std::array<std::uint8_t, kLampCount> signalState{};
+    std::array<std::uint8_t, kLampCount> shownSignalState{};
+
     SettingsImage settings;
+    // By number 4 x card + axis index.
     std::array<AxisRunParams, kRecordCount> axisRunParams{};
+    // A whole four-axis module's own block, by card: its index 4 would make
+    // 4 x card + 4 the next slot's X axis.
+    std::array<AxisRunParams, kCardRows> moduleRunParams{};
 
     // Record and block number of the current selection.
     int currentRecordNumber() const { return recordNumber(currentCard, currentAxisIndex); }
+
+    AxisRunParams& runParams(int card, int axisIndex) {
+        return axisIndex >= kAxisColumns ? moduleRunParams.at(static_cast<std::size_t>(card))
+                                         : axisRunParams.at(recordNumber(card, axisIndex));
+    }
+    AxisRunParams& currentRunParams() { return runParams(currentCard, currentAxisIndex); }
+
+    // Makes a tree selection current and remembers it for the next tree.
+    void select(const ModuleSelection& s) {
+        currentCard = s.card;
+        currentKind = s.kind;
+        currentAxisMask = s.mask;
+        currentAxisIndex = s.axisIndex;
+        selectedModuleLabel = s.moduleLabel;
+        if (!s.moduleNode) selectedAxisLabel = s.axisLabel;
+        moduleNodeSelected = s.moduleNode ? 1 : 0;
+    }
 };
 
 }  // namespace velmira

@@ -25,9 +25,10 @@ TEST(AppState, StartsWithNothingSelectedAndEverythingZero) {
 
     const SettingsImage::Bytes zero{};
     EXPECT_EQ(s->settings.toBytes(), zero);
-    for (const AxisRunParams& block : s->axisRunParams) {
-        for (std::int32_t w : block) ASSERT_EQ(w, 0);
-    }
+    for (const AxisRunParams& block : s->axisRunParams) ASSERT_EQ(block, AxisRunParams{});
+    for (const AxisRunParams& block : s->moduleRunParams) ASSERT_EQ(block, AxisRunParams{});
+    EXPECT_EQ(s->jogForward, 1);
+    EXPECT_EQ(s->servoIsOff, 1);
 }
 
 TEST(AppState, WholeModuleInSlotSevenStaysInsideBothArrays) {
@@ -37,8 +38,19 @@ TEST(AppState, WholeModuleInSlotSevenStaysInsideBothArrays) {
     s->currentAxisMask = 15;
     s->currentAxisIndex = 4;
     EXPECT_EQ(s->currentRecordNumber(), 32);
-    EXPECT_LT(s->currentRecordNumber(), static_cast<int>(s->axisRunParams.size()));
     EXPECT_NO_THROW(s->settings.record(7, 4));
+    EXPECT_EQ(&s->currentRunParams(), &s->moduleRunParams[7]);
+}
+
+TEST(AppState, AWholeFourAxisModuleHasABlockOfItsOwn) {
+    // 4 x card + 4 is the next slot's X axis: the module must not share it.
+    const auto s = std::make_unique<AppState>();
+    s->runParams(3, 4).driveVelocity = 7777;
+    EXPECT_EQ(s->runParams(4, 0).driveVelocity, 0);
+    EXPECT_EQ(s->runParams(3, 3).driveVelocity, 0);
+    EXPECT_EQ(s->runParams(3, 4).driveVelocity, 7777);
+    s->runParams(4, 0).driveVelocity = 1;
+    EXPECT_EQ(s->runParams(3, 4).driveVelocity, 7777);
 }
 
 TEST(Probe, ReadsEverySlotAndCountsOnlyMotionModulesByTheirLowByte) {

@@ -13,6 +13,7 @@
 #include "config/configuration_dlg.h"
 #include "hw/call_log.h"
 #include "settings/settings_file.h"
+#include "support/modal.h"
 #include "support/recorded_bench.h"
 #include "ui/command_list.h"
 
@@ -462,6 +463,50 @@ TEST_F(Configuration, SaveOnAnUnwritableCardStillCountsAsSaved) {
     click(1036);
     EXPECT_EQ(boxes.texts(), Texts{kWriteFailedText});
     EXPECT_EQ(state.settingsSaved, 1);
+}
+
+// Tried as a new user would: the remembered module has left its slot, the
+// screen opens with nothing selected, and its tree takes the focus.
+TEST_F(Configuration, AFocusedTreeSelectsNothingWhenTheRememberedModuleHasGone) {
+    open();
+    selectItem("Quenby in Slot:5", "Axis_Y");
+    ids[5] = 0xFF;
+    screen = std::make_unique<CConfigurationDlg>(ctx, CarriedValues{});
+    log.clear();
+    const int result = test::execActive(*screen, [&] {
+        EXPECT_TRUE(tree()->hasFocus());
+        EXPECT_TRUE(tree()->selectedItems().isEmpty());
+        EXPECT_EQ(state.currentCard, 5);
+        EXPECT_EQ(state.currentKind, ModuleKind::Quenby);
+        EXPECT_EQ(state.currentAxisMask, 2u);
+        choose(1005, 1);
+        QTest::keyClick(tree(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, kResultReturn);
+    EXPECT_EQ(log.textsOf("quenbyMF_SET_HLMT"), Texts{"quenbyMF_SET_HLMT(5,2,1,1)"});
+    EXPECT_TRUE(log.textsOf("lorvexMF_SET_HLMT").empty()) << "nothing goes to a module not chosen";
+    EXPECT_EQ(state.selectedModuleLabel, "Quenby in Slot:5");
+}
+
+TEST_F(Configuration, KeyboardAndMouseChooseInTheTree) {
+    screen = std::make_unique<CConfigurationDlg>(ctx, CarriedValues{});
+    const int result = test::execActive(*screen, [&] {
+        EXPECT_EQ(state.currentCard, 3) << "the first opening chooses the first module";
+        QTest::keyClick(tree(), Qt::Key_Down);
+        EXPECT_EQ(state.currentAxisMask, 1u);
+        EXPECT_EQ(state.selectedAxisLabel, "Axis_X");
+        QTest::keyClick(tree(), Qt::Key_Down);
+        EXPECT_EQ(state.currentAxisMask, 2u);
+        QTreeWidgetItem* quenby = tree()->topLevelItem(1);
+        const QRect r = tree()->visualItemRect(quenby->child(1));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, r.center());
+        EXPECT_EQ(state.currentKind, ModuleKind::Quenby);
+        EXPECT_EQ(state.currentCard, 5);
+        EXPECT_EQ(state.currentAxisMask, 2u);
+        EXPECT_EQ(state.selectedModuleLabel, "Quenby in Slot:5");
+        click(1164);
+    });
+    EXPECT_EQ(result, kResultPicture);
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "ui/module_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "hw/module_labels.h"
+
+namespace velmira {
+namespace {
+
+// Slot 2 a Quenby, slot 3 a LorvexF, slot 6 a Lorvex; slot 4 was found but
+// never registered.
+SlotTable rack() {
+    SlotTable t;
+    const auto put = [&t](int slot, ModuleKind kind, int column) {
+        SlotEntry& e = t.entries[slot];
+        e.kind = kind;
+        e.moduleLabel = kModuleLabels[slot][column];
+        for (int a = 0; a < axisCount(kind); ++a) e.axisLabels[a] = kAxisLabels[a];
+    };
+    put(2, ModuleKind::Quenby, 0);
+    put(3, ModuleKind::Lorvex, 2);
+    put(6, ModuleKind::Lorvex, 1);
+    t.entries[4].id = 69;
+    return t;
+}
+
+QStringList roots(const QTreeWidget& tree) {
+    QStringList out;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) out << tree.topLevelItem(i)->text(0);
+    return out;
+}
+
+TEST(ModuleTree, ListsRegisteredModulesWithTheirAxesAndReportsWhatAnItemStandsFor) {
+    ModuleTree tree(ModuleTree::Contents::ModulesAndAxes, {152, 145});
+    tree.fill(rack());
+    EXPECT_EQ(roots(tree),
+              (QStringList{"Quenby in Slot:2", "LorvexF in Slot:3", "Lorvex in Slot:6"}));
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(1)->child(3)->text(0), "Axis_U");
+
+    QSignalSpy chosen(&tree, &ModuleTree::selectionChosen);
+    tree.setCurrentItem(tree.topLevelItem(1)->child(3));
+    ASSERT_EQ(chosen.count(), 1);
+    const auto u = chosen.takeFirst().at(0).value<ModuleSelection>();
+    EXPECT_EQ(u.kind, ModuleKind::Lorvex);
+    EXPECT_EQ(u.card, 3);
+    EXPECT_EQ(u.mask, 8u);
+    EXPECT_EQ(u.axisIndex, 3);
+    EXPECT_FALSE(u.moduleNode);
+    EXPECT_EQ(u.moduleLabel, "LorvexF in Slot:3");
+    EXPECT_EQ(u.axisLabel, "Axis_U");
+
+    tree.setCurrentItem(tree.topLevelItem(0));
+    const auto quenby = chosen.takeFirst().at(0).value<ModuleSelection>();
+    EXPECT_EQ(
+        std::tuple(quenby.kind, quenby.card, quenby.mask, quenby.axisIndex, quenby.moduleNode),
+        std::tuple(ModuleKind::Quenby, std::uint8_t{2}, 3u, 2, true));
+}
+
+TEST(ModuleTree, KindAndCardComeFromTheSlotTableNotFromTheLabel) {
+    SlotTable t = rack();
+    t.entries[6].moduleLabel = "Quenby in Slot:1";  // a label that says otherwise
+    ModuleTree tree(ModuleTree::Contents::ModulesAndAxes, {152, 145});
+    tree.fill(t);
+    const ModuleSelection s = tree.selectionOf(tree.topLevelItem(2));
+    EXPECT_EQ(s.kind, ModuleKind::Lorvex);
+    EXPECT_EQ(s.card, 6);
+    EXPECT_EQ(s.mask, 15u);
+}
+
+TEST(ModuleTree, FourAxisModulesOnlyHaveNoAxesAndRestoreTheirModule) {
+    ModuleTree tree(ModuleTree::Contents::FourAxisModulesOnly, {152, 145, 166});
+    tree.fill(rack());
+    EXPECT_EQ(roots(tree), (QStringList{"LorvexF in Slot:3", "Lorvex in Slot:6"}));
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
+    EXPECT_TRUE(tree.restore("Lorvex in Slot:6", "Axis_Y", false));
+    EXPECT_EQ(tree.currentItem()->text(0), "Lorvex in Slot:6");
+    EXPECT_FALSE(tree.restore("Quenby in Slot:2", "", true));
+}
+
+TEST(ModuleTree, RestoreFindsTheRememberedNodeOrNothing) {
+    ModuleTree tree(ModuleTree::Contents::ModulesAndAxes, {152, 145});
+    tree.fill(rack());
+    EXPECT_TRUE(tree.restore("LorvexF in Slot:3", "Axis_Z", false));
+    EXPECT_EQ(tree.currentItem()->text(0), "Axis_Z");
+    EXPECT_TRUE(tree.restore("Quenby in Slot:2", "Axis_Z", true));
+    EXPECT_EQ(tree.currentItem()->text(0), "Quenby in Slot:2");
+
+    ModuleTree fresh(ModuleTree::Contents::ModulesAndAxes, {152, 145});
+    fresh.fill(rack());
+    QSignalSpy chosen(&fresh, &ModuleTree::selectionChosen);
+    EXPECT_FALSE(fresh.restore("Quenby in Slot:2", "Axis_Z", false)) << "a Quenby has no Z";
+    EXPECT_FALSE(fresh.restore("Lorvex in Slot:5", "", true));
+    EXPECT_EQ(chosen.count(), 0);
+    EXPECT_TRUE(fresh.selectedItems().isEmpty());
+}
+
+TEST(ModuleTree, GainingTheFocusChoosesNothing) {
+    ModuleTree tree(ModuleTree::Contents::ModulesAndAxes, {152, 145});
+    tree.fill(rack());
+    QSignalSpy chosen(&tree, &ModuleTree::selectionChosen);
+    tree.show();
+    tree.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tree));
+    tree.setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chosen.count(), 0);
+    EXPECT_TRUE(tree.selectedItems().isEmpty());
+    // The keyboard still chooses.
+    QTest::keyClick(&tree, Qt::Key_Down);
+    EXPECT_EQ(chosen.count(), 1);
+}
+
+}  // namespace
+}  // namespace velmira
