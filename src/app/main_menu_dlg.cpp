@@ -75,9 +75,10 @@ void CMainMenuDlg::enableOperationEntries() {
 }
 
 void CMainMenuDlg::servoOffCurrent() {
-    const AppState& s = ctx_.state;
+    AppState& s = ctx_.state;
     if (MotionLibrary* lib = ctx_.hw.library(s.currentKind)) {
         lib->SERVO_OFF(s.currentCard, allAxesMask(s.currentKind));
+        s.servoIsOff = 1;
     }
 }
 
@@ -141,6 +142,7 @@ void CMainMenuDlg::openAdvancedFeatures() {
         const int result = screen->exec();
         if (result == kResultSwitch || result == kResultReturn) {
             ctx_.hw.lorvex->SERVO_OFF(s.currentCard, 15);
+            ctx_.state.servoIsOff = 1;
         }
     } else if (s.currentKind == ModuleKind::Quenby) {
         boxes().show({"Quenby is NOT avaliable in Advance Page", "Information",

@@ -1,6 +1,7 @@
 #include "app/program_screens.h"
 
 #include "app/interim_screen.h"
+#include "basic/basic_operation_dlg.h"
 #include "config/configuration_dlg.h"
 
 namespace velmira {
@@ -10,8 +11,7 @@ std::unique_ptr<WorkingScreen> ProgramScreens::configuration(QWidget* parent, Ca
 }
 
 std::unique_ptr<WorkingScreen> ProgramScreens::basicOperation(QWidget* parent, CarriedValues v) {
-    return std::make_unique<InterimScreen>(ctx_.boxes, v, QStringLiteral("Basic Operation"),
-                                           QStringLiteral("        Switch to Config"), parent);
+    return std::make_unique<CBasicOperationDlg>(ctx_, v, parent);
 }
 
 std::unique_ptr<WorkingScreen> ProgramScreens::advancedFeatures(QWidget* parent) {

@@ -1,11 +1,14 @@
 #include "platform/dialog.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimerEvent>
 
 #include "platform/picture_control.h"
@@ -127,6 +130,29 @@ QLineEdit* Dialog::addEdit(int id, const QRect& du, bool rightAligned) {
     e->setGeometry(toPixels(du));
     if (rightAligned) e->setAlignment(Qt::AlignRight);
     return e;
+}
+
+QLineEdit* Dialog::addNumberEdit(int id, const QRect& du) {
+    QLineEdit* e = addEdit(id, du);
+    auto* validator = new QIntValidator(INT32_MIN, INT32_MAX, e);
+    validator->setLocale(QLocale::c());  // no group separators
+    e->setValidator(validator);
+    return e;
+}
+
+QRadioButton* Dialog::addRadio(int id, const QString& text, const QRect& du, QButtonGroup* group) {
+    auto* r = new QRadioButton(text, this);
+    tagControl(r, id);
+    r->setGeometry(toPixels(du));
+    group->addButton(r);
+    return r;
+}
+
+void Dialog::uncheckAll(QButtonGroup* group) {
+    // An exclusive group keeps one button checked; let go of it for a moment.
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons()) b->setChecked(false);
+    group->setExclusive(true);
 }
 
 QLabel* Dialog::addLabel(const QString& text, const QRect& du) {

@@ -9,11 +9,13 @@
 #include "platform/message_boxes.h"
 
 class QCheckBox;
+class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 
 namespace velmira {
 
@@ -86,6 +88,12 @@ class Dialog : public QDialog {
     // The rectangle's height includes the dropped list, as in the templates.
     QComboBox* addDropDown(int id, const QStringList& items, const QRect& du);
     QLineEdit* addEdit(int id, const QRect& du, bool rightAligned = false);
+    // An edit that takes signed 32-bit decimal numbers only (a lone "-" or an
+    // empty field may stand while typing; readInt refuses them).
+    QLineEdit* addNumberEdit(int id, const QRect& du);
+    // Radio buttons are exclusive within their group only.
+    QRadioButton* addRadio(int id, const QString& text, const QRect& du, QButtonGroup* group);
+    static void uncheckAll(QButtonGroup* group);
     QLabel* addLabel(const QString& text, const QRect& du);
     QGroupBox* addGroupBox(const QString& text, const QRect& du);
 

@@ -15,6 +15,12 @@ void PictureControl::showResource(int resource) {
     setPixmap(renderResource(resource, size(), devicePixelRatioF()));
 }
 
+void PictureControl::copyImageFrom(const PictureControl& holder) {
+    if (holder.size() != size()) return showResource(holder.resource());
+    resource_ = holder.resource();
+    setPixmap(holder.pixmap());
+}
+
 void PictureControl::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     if (resource_) showResource(resource_);

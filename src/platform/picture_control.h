@@ -12,6 +12,8 @@ class PictureControl : public QLabel {
     explicit PictureControl(QWidget* parent = nullptr);
 
     void showResource(int resource);
+    // Takes the image of a hidden holder picture, as a lamp takes "active".
+    void copyImageFrom(const PictureControl& holder);
     int resource() const { return resource_; }
     void setNotifiesClicks(bool on) { notifies_ = on; }
 

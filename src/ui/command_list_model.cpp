@@ -1,6 +1,7 @@
 #include "ui/command_list_model.h"
 
 #include <QColor>
+#include <algorithm>
 
 namespace velmira {
 
@@ -15,6 +16,15 @@ void CommandListModel::writeBlock(const std::vector<std::string>& calls) {
         const QString command = k == 0 ? QString() : QString::fromStdString(calls[k - 1]);
         rows_.push_front({QStringLiteral(" %1").arg(k), command, k % 2 == 0, false});
     }
+    endInsertRows();
+}
+
+void CommandListModel::writeRow(int position, const std::string& command) {
+    position = std::clamp(position, 0, rowCount());
+    beginInsertRows({}, position, position);
+    rows_.insert(rows_.begin() + position,
+                 {QStringLiteral(" %1").arg(position), QString::fromStdString(command),
+                  position % 2 == 0, false});
     endInsertRows();
 }
 

@@ -21,6 +21,9 @@ class CommandListModel : public QAbstractTableModel {
 
     // One action's block: " 0" with no call, then " 1", " 2", ... with the calls.
     void writeBlock(const std::vector<std::string>& calls);
+    // One row of a block written row by row: " <position>" at that position,
+    // selected when the position is even.
+    void writeRow(int position, const std::string& command);
     // One row at the top, with the model's icon beside its label.
     void prependRow(const QString& label, const QString& command);
     void setIcon(const QIcon& icon) { icon_ = icon; }

@@ -69,6 +69,17 @@ TEST(ScreensThroughBridge, ProbeRegistrationAndServoOffReachTheLibrary) {
         }
     }
     expected.push_back("lorvexMF_SERVO_OFF(3,15)");
+    // Basic Operation restores the whole module, and its view reads the status
+    // once for the selection and once at the end of the opening.
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        for (const char* read : {"GET_LP(3,15)", "GET_EP(3,15)", "GET_CV(3,15)"}) {
+            expected.push_back(std::string("lorvexMF_") + read);
+        }
+        for (int input : {0, 1, 2, 3, 4, 5, 6, 8}) {
+            expected.push_back("lorvexMF_GET_DI(3,15," + std::to_string(input) + ")");
+        }
+        expected.push_back("lorvexMF_GET_ERROR_CODE(3,15)");
+    }
     expected.push_back("lorvexMF_SERVO_OFF(3,15)");
     EXPECT_EQ(run.calls(), expected);
     EXPECT_EQ(state.slotTable.entries[3].id, 83) << "33619 is 0x8353: only the low byte counts";

@@ -1,0 +1,433 @@
+#include "basic/basic_operation_dlg.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+
+#include "basic/basic_operation_ids.h"
+#include "basic/jog_sequence.h"
+#include "platform/picture_control.h"
+#include "platform/qt_message_boxes.h"
+#include "ui/command_list.h"
+#include "ui/module_tree.h"
+
+namespace velmira {
+namespace {
+
+using namespace basic_ids;
+
+enum Enable { Off, On, Keep };
+
+// Which parameter controls a profile uses.
+struct ParameterEnables {
+    Enable sv, v, onFlyV, a, onFlyA, d, k, l, p, onFlyP, ao;
+};
+constexpr ParameterEnables kTSym{On, On, On, On, On, Off, Off, Off, On, On, On};
+constexpr ParameterEnables kSSym{On, On, On, Off, Off, Off, On, Off, On, On, On};
+constexpr ParameterEnables kTAsym{On, On, On, On, Keep, On, Off, Off, On, On, On};
+constexpr ParameterEnables kSAsymFourAxis{On, On, On, Off, Off, Off, On, On, On, On, On};
+constexpr ParameterEnables kSAsymTwoAxis{On, On, On, Off, Off, Off, On, Keep, On, On, On};
+
+// The values a never-used block starts with.
+void writeDefaults(AxisRunParams& b) {
+    b.startVelocity = 20000;
+    b.driveVelocity = 20000;
+    b.acceleration = 100000;
+    b.deceleration = 500;
+    b.jerk = 500;
+    b.decelRate = 300;
+    b.outputPulse = 10000;
+    b.offsetPulse = 9;
+    b.homeSpeed = 5000;
+    b.homeModeIndex = 6;
+    b.tCurve = 1;
+    b.sCurve = 0;
+    b.modePointToPoint = 1;
+    b.modeContinuous = b.modeManualPulsar = b.modeHome = 0;
+    b.symmetric = 1;
+    b.asymmetric = 0;
+}
+
+// The block field each parameter edit keeps its value in.
+std::int32_t AxisRunParams::*fieldOf(int id) {
+    switch (id) {
+        case kSv:
+            return &AxisRunParams::startVelocity;
+        case kV:
+            return &AxisRunParams::driveVelocity;
+        case kA:
+            return &AxisRunParams::acceleration;
+        case kD:
+            return &AxisRunParams::deceleration;
+        case kK:
+            return &AxisRunParams::jerk;
+        case kL:
+            return &AxisRunParams::decelRate;
+        case kP:
+            return &AxisRunParams::outputPulse;
+        case kAo:
+            return &AxisRunParams::offsetPulse;
+        case kHv:
+            return &AxisRunParams::homeSpeed;
+        default:
+            return nullptr;
+    }
+}
+constexpr int kParameterIds[] = {kSv, kV, kA, kD, kK, kL, kP, kAo, kHv};
+
+}  // namespace
+
+CBasicOperationDlg::CBasicOperationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent)
+    : WorkingScreen(ctx.boxes, carried, parent), ctx_(ctx), state_(ctx.state) {
+    setWindowTitle(QStringLiteral("Basic Operation"));
+    // The Configuration screen's template font and units.
+    setTemplateFont(8, {7, 15});
+    buildTemplate();
+    connectHandlers();
+}
+
+void CBasicOperationDlg::connectHandlers() {
+    const auto button = [this](int id, auto&& handler) {
+        if (auto* b = controlAs<QPushButton>(id)) connect(b, &QPushButton::clicked, this, handler);
+        if (auto* p = controlAs<PictureControl>(id)) {
+            connect(p, &PictureControl::clicked, this, handler);
+        }
+    };
+    const auto radio = [this](int id, auto&& handler) {
+        connect(controlAs<QRadioButton>(id), &QRadioButton::clicked, this, handler);
+    };
+    connect(tree_, &ModuleTree::selectionChosen, this, &CBasicOperationDlg::onSelection);
+    radio(kTCurve, [this] { onAccMode(0); });
+    radio(kSCurve, [this] { onAccMode(1); });
+    radio(kPointToPointRadio, [this] { onDrivingMode(kPointToPoint); });
+    radio(kContinuousRadio, [this] { onDrivingMode(kContinuousOutput); });
+    radio(kManualPulsarRadio, [this] { onDrivingMode(kManualPulsar); });
+    radio(kHomeRadio, [this] { onDrivingMode(kHomeMode); });
+    radio(kSym, [this] { ApplyCurveAndSymmetry(0); });
+    radio(kAsym, [this] { ApplyCurveAndSymmetry(1); });
+    for (int id : kParameterIds) {
+        connect(controlAs<QLineEdit>(id), &QLineEdit::textEdited, this,
+                [this, id] { onParameterEdited(id); });
+    }
+    connect(homeMode_, &QComboBox::activated, this, &CBasicOperationDlg::onHomeModeChosen);
+    button(kOnFlyV, [this] { onTheFly(kV); });
+    button(kOnFlyA, [this] { onTheFly(kA); });
+    button(kOnFlyP, [this] { onTheFly(kP); });
+    button(kForward, [this] { onJog(true); });
+    button(kForwardPicture, [this] { onJog(true); });
+    button(kBackward, [this] { onJog(false); });
+    button(kBackwardPicture, [this] { onJog(false); });
+    button(kServo, [this] { onServo(); });
+    button(kServoPicture, [this] { onServo(); });
+    button(kStopHome, [this] { onStopOrHome(); });
+    button(kStopHomePicture, [this] { onStopOrHome(); });
+    button(kClear, [this] { onClear(); });
+    button(kSwitch, [this] { done(kResultSwitch); });
+    button(kSwitchPicture, [this] { done(kResultSwitch); });
+    button(kReturn, [this] { done(kResultReturn); });
+    button(kReturnPicture, [this] { done(kResultPicture); });
+}
+
+void CBasicOperationDlg::onInitDialog() {
+    placeWorkingScreen();
+    enable({kA, kAo, kD, kK, kL, kP, kSv, kV, kOnFlyV, kOnFlyA, kOnFlyP, kHv, kHomeModeList},
+           false);
+    tree_->fill(state_.slotTable);
+    // The lamps are drawn inactive at every opening; reading anew shows the
+    // truth rather than what the last visit left.
+    state_.shownSignalState.fill(0);
+    tree_->restore(state_.selectedModuleLabel, state_.selectedAxisLabel, state_.moduleNodeSelected);
+    RefreshAxisView();
+    // The caption offers what the next press does, for the servo as it is.
+    if (state_.servoIsOff) {
+        showServoCaption(true, "        Servo ON");
+    } else {
+        showServoCaption(false, "        Servo OFF");
+    }
+}
+
+void CBasicOperationDlg::onSelection(const ModuleSelection& selection) {
+    state_.select(selection);
+    RefreshAxisView();
+    enable({kAsym}, selection.kind == ModuleKind::Lorvex);
+}
+
+void CBasicOperationDlg::RefreshAxisView() {
+    for (QButtonGroup* g : {accGroup_, drivingGroup_, symGroup_}) uncheckAll(g);
+    AxisRunParams& b = state_.currentRunParams();
+    if (!b.basicUnused()) {
+        check(kTCurve, b.tCurve == 1);
+        check(kSCurve, b.sCurve == 1);
+        check(kPointToPointRadio, b.modePointToPoint == 1);
+        check(kContinuousRadio, b.modeContinuous == 1);
+        check(kManualPulsarRadio, b.modeManualPulsar == 1);
+        check(kHomeRadio, b.modeHome == 1);
+        check(kSym, b.symmetric == 1);
+        check(kAsym, b.asymmetric == 1);
+        if (b.tCurve == 1) {
+            accMode_ = 0;
+        } else if (b.sCurve == 1) {
+            accMode_ = 1;
+        }
+        if (b.modePointToPoint == 1) drivingMode_ = kPointToPoint;
+        if (b.modeContinuous == 1) drivingMode_ = kContinuousOutput;
+        if (b.modeManualPulsar == 1) drivingMode_ = kManualPulsar;
+        if (b.modeHome == 1) drivingMode_ = kHomeMode;
+        if (b.symmetric == 1) {
+            symMode_ = 0;
+        } else if (b.asymmetric == 1) {
+            symMode_ = 1;
+        }
+    } else {
+        writeDefaults(b);
+        check(kTCurve, true);
+        check(kPointToPointRadio, true);
+        check(kSym, true);
+        accMode_ = 0;
+        drivingMode_ = kPointToPoint;
+        symMode_ = 0;
+    }
+    for (int id : kParameterIds) setInt(id, b.*fieldOf(id));
+    {
+        const QSignalBlocker block(homeMode_);
+        const int index = b.homeModeIndex;
+        homeMode_->setCurrentIndex(index >= 0 && index < homeMode_->count() ? index : -1);
+    }
+    if (isChecked(kHomeRadio)) {
+        applyDrivingModeEnabling(true);
+    } else if (drivingGroup_->checkedButton()) {
+        applyDrivingModeEnabling(false);
+    }
+    if (isChecked(kSym)) {
+        ApplyCurveAndSymmetry(0);
+    } else if (isChecked(kAsym)) {
+        ApplyCurveAndSymmetry(1);
+    }
+    readAndShowStatus();
+}
+
+void CBasicOperationDlg::onAccMode(int mode) {
+    accMode_ = mode;
+    AxisRunParams& b = state_.currentRunParams();
+    b.tCurve = mode == 0 ? 1 : 0;
+    b.sCurve = mode == 1 ? 1 : 0;
+    if (isChecked(kSym)) {
+        ApplyCurveAndSymmetry(0);
+    } else if (isChecked(kAsym)) {
+        ApplyCurveAndSymmetry(1);
+    }
+}
+
+void CBasicOperationDlg::ApplyCurveAndSymmetry(int symmetry) {
+    symMode_ = symmetry;
+    AxisRunParams& b = state_.currentRunParams();
+    b.symmetric = symmetry == 0 ? 1 : 0;
+    b.asymmetric = symmetry == 1 ? 1 : 0;
+    const bool t = isChecked(kTCurve);
+    const bool s = isChecked(kSCurve);
+    if (!t && !s) return;
+    const ParameterEnables& e = symmetry == 0                              ? (t ? kTSym : kSSym)
+                                : t                                        ? kTAsym
+                                : state_.currentKind == ModuleKind::Quenby ? kSAsymTwoAxis
+                                                                           : kSAsymFourAxis;
+    const std::pair<int, Enable> controls[] = {
+        {kSv, e.sv},         {kV, e.v},           {kOnFlyV, e.onFlyV}, {kA, e.a},
+        {kOnFlyA, e.onFlyA}, {kD, e.d},           {kK, e.k},           {kL, e.l},
+        {kP, e.p},           {kOnFlyP, e.onFlyP}, {kAo, e.ao}};
+    for (const auto& [id, how] : controls) {
+        if (how != Keep) enable({id}, how == On);
+    }
+}
+
+// Restoring a stored HOME mode enables like choosing it, so the screen looks
+// the same however the mode came to be.
+void CBasicOperationDlg::applyDrivingModeEnabling(bool home) {
+    auto* caption = controlAs<QPushButton>(kStopHome);
+    caption->setText(QString::fromLatin1(home ? kHomeCaption : kStopCaption));
+    controlAs<PictureControl>(kStopHomePicture)
+        ->copyImageFrom(*controlAs<PictureControl>(home ? kHomeHolder : kStopHolder));
+    enable({kBackward, kForward}, !home);
+    enable({kHv, kHomeModeList}, home);
+}
+
+void CBasicOperationDlg::onDrivingMode(int mode) {
+    drivingMode_ = mode;
+    applyDrivingModeEnabling(mode == kHomeMode);
+    if (MotionLibrary* lib = library()) {
+        lib->EXD_DISABLE(state_.currentCard, allAxesMask(state_.currentKind));
+    }
+    AxisRunParams& b = state_.currentRunParams();
+    b.modePointToPoint = mode == kPointToPoint ? 1 : 0;
+    b.modeContinuous = mode == kContinuousOutput ? 1 : 0;
+    b.modeManualPulsar = mode == kManualPulsar ? 1 : 0;
+    b.modeHome = mode == kHomeMode ? 1 : 0;
+}
+
+// Only a number is kept; what is typed on the way to one ("-") waits.
+void CBasicOperationDlg::onParameterEdited(int id) {
+    bool ok = false;
+    const qlonglong v = controlAs<QLineEdit>(id)->text().toLongLong(&ok);
+    if (!ok || v < INT32_MIN || v > INT32_MAX) return;
+    state_.currentRunParams().*fieldOf(id) = static_cast<std::int32_t>(v);
+}
+
+void CBasicOperationDlg::onHomeModeChosen(int index) {
+    state_.currentRunParams().homeModeIndex = index;
+}
+
+bool CBasicOperationDlg::readJogValues(JogValues& v) {
+    const bool four = state_.currentKind == ModuleKind::Lorvex;
+    // The two-axis module has no L: its field is not read.
+    return readInt(kSv, v.sv) && readInt(kV, v.v) && readInt(kA, v.a) && readInt(kD, v.d) &&
+           readInt(kK, v.k) && (!four || readInt(kL, v.l)) && readInt(kP, v.p) &&
+           readInt(kAo, v.ao);
+}
+
+void CBasicOperationDlg::onJog(bool forward) {
+    if (homing_) return;
+    MotionLibrary* lib = library();
+    JogRequest request;
+    if (lib && !readJogValues(request.values)) return;
+    state_.jogForward = forward ? 1 : 0;
+    request.target = currentTarget(state_);
+    request.drivingMode = drivingMode_;
+    request.accMode = accMode_;
+    request.symMode = symMode_;
+    request.forward = state_.jogForward == 1;
+    if (lib) list_->rows().writeBlock(RunJogSequence(lib, request, state_.settings));
+    setTimer(kStatusTimer, kStatusPeriodMs);
+}
+
+void CBasicOperationDlg::onTheFly(int fieldId) {
+    if (homing_) return;
+    MotionLibrary* lib = library();
+    std::int32_t value = 0;
+    if (!lib || !readInt(fieldId, value)) return;
+    const OnTheFly what = fieldId == kV   ? OnTheFly::Speed
+                          : fieldId == kA ? OnTheFly::Acceleration
+                                          : OnTheFly::Distance;
+    changeOnTheFly(lib, currentTarget(state_), what, value);
+}
+
+void CBasicOperationDlg::onServo() {
+    MotionLibrary* lib = library();
+    if (!lib) return;
+    if (state_.servoIsOff) {
+        switchServo(lib, currentTarget(state_), true);
+        state_.servoIsOff = 0;
+        showServoCaption(false, "        Servo OFF");
+    } else {
+        switchServo(lib, currentTarget(state_), false);
+        state_.servoIsOff = 1;
+        showServoCaption(true, "       Servo ON");
+    }
+}
+
+void CBasicOperationDlg::showServoCaption(bool servoOff, const char* caption) {
+    controlAs<PictureControl>(kServoPicture)
+        ->copyImageFrom(*controlAs<PictureControl>(servoOff ? kServoOffHolder : kServoOnHolder));
+    controlAs<QPushButton>(kServo)->setText(QString::fromLatin1(caption));
+}
+
+void CBasicOperationDlg::onStopOrHome() {
+    if (isChecked(kHomeRadio)) {
+        if (!homing_) runHoming();
+    } else {
+        stopSlowly(library(), currentTarget(state_));
+    }
+}
+
+void CBasicOperationDlg::runHoming() {
+    MotionLibrary* lib = library();
+    HomingRequest request;
+    if (!lib || !readInt(kHv, request.homeSpeed)) return;
+    request.target = currentTarget(state_);
+    request.modeIndex = homeMode_->currentIndex();
+    homing_ = true;
+    RunHomingSequence(lib, request, state_.settings, *this);
+    homing_ = false;
+    if (pendingResult_) QDialog::done(*pendingResult_);
+}
+
+void CBasicOperationDlg::done(int result) {
+    if (homing_) {
+        pendingResult_ = result;
+        return;
+    }
+    QDialog::done(result);
+}
+
+void CBasicOperationDlg::writeRow(int position, const std::string& command) {
+    list_->rows().writeRow(position, command);
+}
+
+void CBasicOperationDlg::sleepMs(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void CBasicOperationDlg::doEvents() {
+    velmira::doEvents();
+}
+
+void CBasicOperationDlg::onClear() {
+    if (homing_) return;
+    if (MotionLibrary* lib = library()) {
+        const auto mask = static_cast<std::uint16_t>(state_.currentAxisMask);
+        lib->SET_LP(state_.currentCard, mask, 0);
+        lib->SET_EP(state_.currentCard, mask, 0);
+    }
+    RefreshAxisView();
+}
+
+void CBasicOperationDlg::onTimer(int timerId) {
+    if (timerId == kStatusTimer) readAndShowStatus();
+}
+
+void CBasicOperationDlg::readAndShowStatus() {
+    MotionLibrary* lib = library();
+    const MotionTarget target = currentTarget(state_);
+    readAxisStatus(lib, target, status_);
+    const LampFlags redraw =
+        updateSignalLamps(lib, target, state_.signalState, state_.shownSignalState);
+    auto* active = controlAs<PictureControl>(kActiveHolder);
+    auto* inactive = controlAs<PictureControl>(kInactiveHolder);
+    for (int i = 0; i < kLampCount; ++i) {
+        if (redraw[i]) {
+            lamps_[i]->copyImageFrom(lampActive(state_.shownSignalState[i]) ? *active : *inactive);
+        }
+    }
+    showStatus();
+}
+
+// Only the four status fields: a parameter being typed is never overwritten.
+void CBasicOperationDlg::showStatus() {
+    showNumber(kLogicPosition, status_.logicPosition);
+    showNumber(kEncoderPosition, status_.encoderPosition);
+    showNumber(kError, status_.error);
+    showNumber(kCurrentSpeed, status_.currentSpeed);
+}
+
+void CBasicOperationDlg::showNumber(int id, qint64 value) {
+    auto* edit = controlAs<QLineEdit>(id);
+    const QString text = QString::number(value);
+    if (edit->text() == text) return;
+    const QSignalBlocker block(edit);
+    edit->setText(text);
+}
+
+bool CBasicOperationDlg::isChecked(int id) const {
+    return controlAs<QRadioButton>(id)->isChecked();
+}
+
+void CBasicOperationDlg::check(int id, bool on) {
+    if (on) controlAs<QRadioButton>(id)->setChecked(true);
+}
+
+void CBasicOperationDlg::enable(std::initializer_list<int> ids, bool on) {
+    for (int id : ids) control(id)->setEnabled(on);
+}
+
+}  // namespace velmira

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "basic/homing_sequence.h"
+#include "basic/jog_sequence.h"
+#include "basic/status_monitor.h"
+#include "state/app_context.h"
+#include "ui/working_screen.h"
+
+class QButtonGroup;
+class QComboBox;
+
+namespace velmira {
+
+class CommandList;
+class ModuleTree;
+class PictureControl;
+
+// Jogs, homes, stops and switches the servo of one axis or a whole module,
+// and shows its positions, speed and signals.
+class CBasicOperationDlg : public WorkingScreen, private HomingHost {
+    Q_OBJECT
+  public:
+    static constexpr int kTemplateId = 131;
+    static constexpr int kStatusTimer = 2;
+    static constexpr int kStatusPeriodMs = 50;
+
+    CBasicOperationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent = nullptr);
+
+    CommandList& commandList() const { return *list_; }
+    bool homing() const { return homing_; }
+
+    // While the four-axis module searches for home, leaving the screen (by any
+    // exit, Escape or the window frame) first stops the search; the screen
+    // closes once the search has let go.
+    void done(int result) override;
+
+    void RefreshAxisView();
+
+  protected:
+    void onInitDialog() override;
+    void onTimer(int timerId) override;
+
+  private:
+    void buildTemplate();
+    void connectHandlers();
+
+    void onSelection(const ModuleSelection& selection);
+    void onAccMode(int mode);
+    void onDrivingMode(int mode);
+    void ApplyCurveAndSymmetry(int symmetry);
+    void applyDrivingModeEnabling(bool home);
+    void onParameterEdited(int id);
+    void onHomeModeChosen(int index);
+    void onJog(bool forward);
+    void onTheFly(int fieldId);
+    void onServo();
+    void onStopOrHome();
+    void runHoming();
+    void onClear();
+
+    // Reads the fields a press needs; false (after the message, with the
+    // focus on the field) when one does not hold a number.
+    bool readJogValues(JogValues& values);
+    void showStatus();
+    void readAndShowStatus();
+    void showServoCaption(bool servoOff, const char* caption);
+    void showNumber(int id, qint64 value);
+    bool isChecked(int id) const;
+    void check(int id, bool on);
+    void enable(std::initializer_list<int> ids, bool on);
+    MotionLibrary* library() const { return ctx_.hw.library(state_.currentKind); }
+
+    // HomingHost.
+    void writeRow(int position, const std::string& command) override;
+    void sleepMs(int ms) override;
+    void doEvents() override;
+    bool abandon() override { return pendingResult_.has_value(); }
+
+    AppContext& ctx_;
+    AppState& state_;
+
+    ModuleTree* tree_ = nullptr;
+    CommandList* list_ = nullptr;
+    QButtonGroup* accGroup_ = nullptr;
+    QButtonGroup* drivingGroup_ = nullptr;
+    QButtonGroup* symGroup_ = nullptr;
+    QComboBox* homeMode_ = nullptr;
+    std::array<PictureControl*, kLampCount> lamps_{};
+
+    int drivingMode_ = 0;
+    int accMode_ = 0;
+    int symMode_ = 0;
+    AxisStatus status_;
+
+    bool homing_ = false;
+    std::optional<int> pendingResult_;  // a result asked for during homing
+};
+
+}  // namespace velmira

@@ -1,0 +1,126 @@
+#include "basic/jog_sequence.h"
+
+#include <limits>
+
+#include "hw/echo.h"
+
+namespace velmira {
+namespace {
+
+// Echo of a call on the target: "lorvexMF_SET_V(1,2,20000)", with the
+// two-axis prefix where it applies.
+std::string row(const MotionTarget& t, const char* lorvexFormat, std::int32_t value) {
+    return echoText(t.kind, lorvexFormat, static_cast<unsigned>(t.card), static_cast<int>(t.mask),
+                    static_cast<int>(value));
+}
+std::string row(const MotionTarget& t, const char* lorvexFormat) {
+    return echoText(t.kind, lorvexFormat, static_cast<unsigned>(t.card), static_cast<int>(t.mask));
+}
+
+// Backward runs the distance the other way. The one number whose negation
+// does not fit moves as far as the module can.
+std::int32_t backwards(std::int32_t p) {
+    return p == std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::max()
+                                                         : -p;
+}
+
+}  // namespace
+
+std::vector<std::string> RunJogSequence(MotionLibrary* lib, const JogRequest& r,
+                                        const SettingsImage& settings) {
+    std::vector<std::string> rows;
+    if (!lib) return rows;
+    const MotionTarget& t = r.target;
+    const JogValues& v = r.values;
+    const bool four = t.kind == ModuleKind::Lorvex;
+    const std::int32_t p = r.forward ? v.p : backwards(v.p);
+    const std::uint8_t card = t.card;
+    const auto mask = static_cast<std::uint16_t>(t.mask);
+
+    lib->SET_MAX_V(card, mask, four ? configuredMaxSpeed(settings, t) : kQuenbyMaxSpeed);
+    lib->SET_V(card, mask, v.v);
+    lib->SET_AO(card, mask, v.ao);  // the low 16 bits; the row shows the number read
+    lib->SET_SV(card, mask, v.sv);
+    rows.push_back(row(t, "lorvexMF_SET_V(%u,%i,%i)", v.v));
+    rows.push_back(row(t, "lorvexMF_SET_AO(%u,%i,%i)", v.ao));
+    rows.push_back(row(t, "lorvexMF_SET_SV(%u,%i,%i)", v.sv));
+
+    const bool profileKnown =
+        (r.accMode == 0 || r.accMode == 1) && (r.symMode == 0 || r.symMode == 1);
+    if (profileKnown) {
+        const bool sCurve = r.accMode == 1;
+        const bool asym = r.symMode == 1;
+        const int speedMode = (sCurve ? 1 : 0) + (asym ? 2 : 0);
+        lib->NORMAL_SPEED(card, mask, speedMode);
+        if (!sCurve) {
+            lib->SET_A(card, mask, v.a);
+            if (asym) lib->SET_D(card, mask, v.d);
+        } else {
+            lib->SET_K(card, mask, v.k);
+            if (asym && four) lib->SET_L(card, mask, v.l);
+        }
+        static constexpr const char* kSpeedModeRows[] = {
+            "lorvexMF_NORMAL_SPEED(%u,%i,0)", "lorvexMF_NORMAL_SPEED(%u,%i,1)",
+            "lorvexMF_NORMAL_SPEED(%u,%i,2)", "lorvexMF_NORMAL_SPEED(%u,%i,3)"};
+        rows.push_back(row(t, kSpeedModeRows[speedMode]));
+        if (!sCurve) {
+            rows.push_back(row(t, "lorvexMF_SET_A(%u,%i,%i)", v.a));
+            if (asym) rows.push_back(row(t, "lorvexMF_SET_D(%u,%i,%i)", v.d));
+        } else {
+            rows.push_back(row(t, "lorvexMF_SET_K(%u,%i,%i)", v.k));
+            if (asym && four) rows.push_back(row(t, "lorvexMF_SET_L(%u,%i,%i)", v.l));
+        }
+    }
+
+    switch (r.drivingMode) {
+        case kPointToPoint:
+            lib->FIXED_MOVE(card, mask, p);
+            rows.push_back(row(t, "lorvexMF_FIXED_MOVE(%u,%i,%i)", p));
+            break;
+        case kContinuousOutput:
+            lib->CONTINUE_MOVE(card, mask, p);
+            rows.push_back(row(t, "lorvexMF_CONTINUE_MOVE(%u,%i,%i)", p));
+            break;
+        case kManualPulsar:
+            lib->EXD_MP(card, mask, p);
+            rows.push_back(row(t, "lorvexMF_EXD_MP(%u,%i,%i)", p));
+            break;
+        default:  // HOME: the settings only, no move
+            break;
+    }
+    return rows;
+}
+
+void changeOnTheFly(MotionLibrary* lib, const MotionTarget& t, OnTheFly what, std::int32_t value) {
+    if (!lib) return;
+    const auto mask = static_cast<std::uint16_t>(t.mask);
+    switch (what) {
+        case OnTheFly::Speed:
+            lib->SET_V(t.card, mask, value);
+            break;
+        case OnTheFly::Acceleration:
+            lib->SET_A(t.card, mask, value);
+            break;
+        case OnTheFly::Distance:
+            lib->FIXED_MOVE(t.card, mask, value);
+            break;
+    }
+}
+
+void switchServo(MotionLibrary* lib, const MotionTarget& t, bool on) {
+    if (!lib) return;
+    const auto mask = static_cast<std::uint16_t>(t.mask);
+    if (on) {
+        lib->SERVO_ON(t.card, mask);
+    } else {
+        lib->SERVO_OFF(t.card, mask);
+    }
+}
+
+void stopSlowly(MotionLibrary* lib, const MotionTarget& t) {
+    if (!lib) return;
+    lib->STOP_SLOWLY(t.card, static_cast<std::uint16_t>(t.mask));
+    lib->CLEAR_STOP(t.card);
+}
+
+}  // namespace velmira

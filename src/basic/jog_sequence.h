@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "basic/motion_target.h"
+#include "hw/motion_library.h"
+
+namespace velmira {
+
+// Basic Operation's driving modes, as drivingMode holds them.
+inline constexpr int kPointToPoint = 0;
+inline constexpr int kContinuousOutput = 1;
+inline constexpr int kManualPulsar = 2;
+inline constexpr int kHomeMode = 8;
+
+// The two-axis module's jog and homing set this maximum speed.
+inline constexpr std::int32_t kQuenbyMaxSpeed = 2000000;
+
+// The parameter fields as read at the press.
+struct JogValues {
+    std::int32_t sv = 0, v = 0, a = 0, d = 0, k = 0, l = 0, p = 0, ao = 0;
+};
+
+struct JogRequest {
+    MotionTarget target;
+    int drivingMode = kPointToPoint;
+    int accMode = 0;  // 0 T-curve, 1 S-curve
+    int symMode = 0;  // 0 symmetric, 1 asymmetric
+    bool forward = true;
+    JogValues values;
+};
+
+// Issues the jog and returns the command texts of its block's rows 1, 2, ...
+// (row 0, the block's first, has none). Nothing for kind none, which has no
+// library.
+std::vector<std::string> RunJogSequence(MotionLibrary* lib, const JogRequest& request,
+                                        const SettingsImage& settings);
+
+// The on-the-fly changes: a new speed, acceleration or distance for the move
+// under way. The distance is passed as entered, without the jog's direction.
+enum class OnTheFly { Speed, Acceleration, Distance };
+void changeOnTheFly(MotionLibrary* lib, const MotionTarget& target, OnTheFly what,
+                    std::int32_t value);
+
+void switchServo(MotionLibrary* lib, const MotionTarget& target, bool on);
+
+// A slow, decelerating stop, then the card's stop state cleared.
+void stopSlowly(MotionLibrary* lib, const MotionTarget& target);
+
+}  // namespace velmira
