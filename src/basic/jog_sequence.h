@@ -15,7 +15,7 @@ inline constexpr int kContinuousOutput = 1;
 inline constexpr int kManualPulsar = 2;
 inline constexpr int kHomeMode = 8;
 
-// The two-axis module's jog and homing set this maximum speed.
+// The two-axis module's jog and homing always set this maximum speed.
 inline constexpr std::int32_t kQuenbyMaxSpeed = 2000000;
 
 // The parameter fields as read at the press.

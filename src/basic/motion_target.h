@@ -23,10 +23,12 @@ inline MotionTarget currentTarget(const AppState& s) {
 // The maximum speed a jog or a homing of the four-axis module sets: the
 // Configuration screen's MaxV of the axis. A whole module takes its X axis's
 // value, which the Configuration screen's whole-module settings write (index
-// 4 would be the next slot's X axis).
+// 4 would be the next slot's X axis). A MaxV never set (0) is the default the
+// Configuration screen shows for it, not a maximum speed of 0.
 inline std::int32_t configuredMaxSpeed(const SettingsImage& settings, const MotionTarget& t) {
     const int axis = t.axisIndex >= kAxisColumns ? 0 : t.axisIndex;
-    return settings.record(t.card, axis).maxV.first;
+    const std::int32_t stored = settings.record(t.card, axis).maxV.first;
+    return stored != 0 ? stored : kDefaultMaxSpeed;
 }
 
 }  // namespace velmira

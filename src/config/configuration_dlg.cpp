@@ -251,7 +251,7 @@ void CConfigurationDlg::refresh() {
     vring_ = r.vring.first != 0 && vring_ != 0 ? r.vring.first : 10000;
     check(1182, r.maxV.enabled);
     enable({1123, 1181}, r.maxV.enabled);
-    maxV_ = r.maxV.first != 0 && maxV_ != 0 ? r.maxV.first : 2000000;
+    maxV_ = r.maxV.first != 0 && maxV_ != 0 ? r.maxV.first : kDefaultMaxSpeed;
     check(1178, r.avtri.enabled);
     showIndex(1002, r.pulseMode.first);
     showIndex(1003, r.encoder.first);

@@ -41,6 +41,10 @@ inline constexpr std::array<SettingEntry AxisSettings::*, 13> kSettingEntries{
     &AxisSettings::inPos,         &AxisSettings::filter,   &AxisSettings::vring,
     &AxisSettings::avtri};
 
+// The maximum speed of an axis whose MaxV was never set: what the
+// Configuration screen shows for it and what a module starts with.
+inline constexpr std::int32_t kDefaultMaxSpeed = 2000000;
+
 inline constexpr int kCardRows = 9;
 inline constexpr int kAxisColumns = 4;
 inline constexpr int kRecordCount = kCardRows * kAxisColumns;
