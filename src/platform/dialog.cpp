@@ -140,8 +140,22 @@ QLineEdit* Dialog::addNumberEdit(int id, const QRect& du) {
     return e;
 }
 
+namespace {
+
+// Takes a touch anywhere in its rectangle, not only on its circle and text:
+// the rectangle is sized for a finger.
+class TouchRadioButton final : public QRadioButton {
+  public:
+    using QRadioButton::QRadioButton;
+
+  protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+}  // namespace
+
 QRadioButton* Dialog::addRadio(int id, const QString& text, const QRect& du, QButtonGroup* group) {
-    auto* r = new QRadioButton(text, this);
+    auto* r = new TouchRadioButton(text, this);
     tagControl(r, id);
     r->setGeometry(toPixels(du));
     group->addButton(r);

@@ -4,6 +4,7 @@ Controls are found by their accessible names (and roles), never by fixed
 positions; clicks and keys are real X events sent with xdotool to the middle
 of a control's extents.
 """
+import re
 import subprocess
 import time
 
@@ -26,7 +27,7 @@ def wait_until(what, condition, timeout=20.0, step=0.05):
             if last:
                 return last
         time.sleep(step)
-    raise UiError(f"timed out waiting for {what} (last: {last!r})")
+    raise UiError(f"timed out after {timeout:g} s waiting for {what} (last: {last!r})")
 
 
 def name_of(acc):
@@ -45,8 +46,12 @@ def showing(acc):
     return acc.getState().contains(pyatspi.STATE_SHOWING)
 
 
+def active(acc):
+    return acc.getState().contains(pyatspi.STATE_ACTIVE)
+
+
 class App:
-    def __init__(self, name):
+    def __init__(self, name, timeout=30.0):
         desktop = pyatspi.Registry.getDesktop(0)
 
         def find():
@@ -56,7 +61,7 @@ class App:
                     return a
             return None
 
-        self.acc = wait_until(f"application {name!r} on the accessibility bus", find)
+        self.acc = wait_until(f"application {name!r} on the accessibility bus", find, timeout)
 
     def window(self, title, timeout=20.0):
         def find():
@@ -117,6 +122,10 @@ def centre(acc):
 
 
 def click(acc):
+    # A click on a disabled control is silently lost: say so here rather than
+    # time out later waiting for its effect.
+    if not enabled(acc):
+        raise UiError(f"{acc.getRoleName()} {name_of(acc)!r} is disabled")
     x, y = centre(acc)
     subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
 
@@ -135,6 +144,20 @@ def type_into(acc, value):
 
 def key(name):
     subprocess.run(["xdotool", "key", name], check=True)
+
+
+def key_in(window, name, timeout=10.0):
+    """A key for a window, which is given the keyboard first: without a window
+    manager nobody hands it back to a window when a dialog above it closes."""
+    title = name_of(window)
+    if not active(window):
+        search = ["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(title)}$"]
+        ids = subprocess.run(search, capture_output=True, text=True).stdout.split()
+        if len(ids) != 1:
+            raise UiError(f"{len(ids)} visible X windows titled {title!r}")
+        subprocess.run(["xdotool", "windowfocus", "--sync", ids[0]], check=True)
+    wait_until(f"window {title!r} to be active", lambda: active(window), timeout)
+    key(name)
 
 
 def enabled(acc):

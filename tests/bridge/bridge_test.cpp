@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/hardware_setup.h"
+#include "support/eventually.h"
 #include "support/testlib_run.h"
 
 namespace velmira {
@@ -159,7 +160,7 @@ TEST(Trace, KeepsUpWithPollingAndNeverLagsMuch) {
     });
     poll.setTimerType(Qt::PreciseTimer);
     poll.start(50);
-    QTRY_VERIFY_WITH_TIMEOUT(polls >= 12, 10000);
+    EXPECT_TRUE(test::eventually([&] { return polls >= 12; }, 10000));
     poll.stop();
     EXPECT_LE(worstLag, 12u) << "lines wait in the buffer for about 100 ms at most";
     trace->flush();

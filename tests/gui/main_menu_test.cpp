@@ -210,6 +210,27 @@ TEST_F(MainMenu, ReturnAfterSavingEnablesEntries) {
     EXPECT_EQ(screens.opened.back(), "Basic Operation") << "the coloured picture now works";
 }
 
+// The servo-off on leaving is recorded, so Basic Operation's caption can say
+// what the next press does.
+TEST_F(MainMenu, LeavingAScreenRecordsThatTheServoIsOff) {
+    state.settingsSaved = 1;
+    state.servoIsOff = 0;
+    screens.configurationVisits = {{kResultReturn, select(ModuleKind::Lorvex, 1)}};
+    click(1000);
+    EXPECT_EQ(state.servoIsOff, 1);
+    for (int result : {kResultReturn, kResultSwitch}) {
+        state.servoIsOff = 0;
+        screens.basicVisits = {{result, {}}};
+        screens.configurationVisits = {{kResultPicture, {}}};
+        click(1001);
+        EXPECT_EQ(state.servoIsOff, 1) << result;
+    }
+    state.servoIsOff = 0;
+    screens.basicVisits = {{kResultPicture, {}}};
+    click(1001);
+    EXPECT_EQ(state.servoIsOff, 0) << "the picture leaves without a servo-off";
+}
+
 TEST_F(MainMenu, PictureResultEndsWithoutServoOff) {
     state.currentKind = ModuleKind::Lorvex;
     state.currentCard = 1;

@@ -1,5 +1,6 @@
 # Tests of the simulated rack: core only, no widgets.
 add_executable(sim_tests
+    ${CMAKE_CURRENT_LIST_DIR}/basic_sequences_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/homing_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interpolation_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/motion_test.cpp

@@ -1,0 +1,535 @@
+#include <gtest/gtest.h>
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "basic/basic_operation_dlg.h"
+#include "basic/basic_operation_ids.h"
+#include "hw/discovery.h"
+#include "platform/picture_control.h"
+#include "support/eventually.h"
+#include "support/modal.h"
+#include "support/recorded_bench.h"
+#include "ui/command_list.h"
+
+namespace velmira {
+namespace {
+
+using namespace basic_ids;
+using Texts = std::vector<std::string>;
+
+using test::eventually;
+
+// A Lorvex in slots 1 and 2 and a Quenby in slot 5, registered.
+class BasicOperation : public ::testing::Test, protected test::RecordedBench {
+  protected:
+    void SetUp() override {
+        ids[1] = 69;
+        ids[2] = 83;
+        ids[5] = 82;
+        log.setResult("lorvexMF_REGISTRATION", 1);
+        log.setResult("quenbyMF_REGISTRATION", 1);
+        std::uint8_t card = 0;
+        probeAndRegister(state.slotTable, ctx.hw, card);
+        remember("Lorvex in Slot:1", "Axis_Y");
+    }
+    void remember(const std::string& module, const std::string& axis = {}) {
+        state.selectedModuleLabel = module;
+        state.selectedAxisLabel = axis;
+        state.moduleNodeSelected = axis.empty() ? 1 : 0;
+    }
+    CBasicOperationDlg& make() {
+        screen = std::make_unique<CBasicOperationDlg>(ctx, CarriedValues{});
+        return *screen;
+    }
+    CBasicOperationDlg& open() {
+        make().initDialog();
+        screen->show();
+        log.clear();
+        return *screen;
+    }
+
+    template <class T>
+    T* get(int id) {
+        T* w = screen->controlAs<T>(id);
+        EXPECT_NE(w, nullptr) << "control " << id;
+        return w;
+    }
+    QTreeWidget* tree() { return get<QTreeWidget>(kTree); }
+    void select(const QString& module, const QString& axis = {}) {
+        for (int i = 0; i < tree()->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* top = tree()->topLevelItem(i);
+            if (top->text(0) != module) continue;
+            if (axis.isEmpty()) return tree()->setCurrentItem(top);
+            for (int c = 0; c < top->childCount(); ++c) {
+                if (top->child(c)->text(0) == axis) return tree()->setCurrentItem(top->child(c));
+            }
+        }
+        ADD_FAILURE() << "no item " << module.toStdString() << " / " << axis.toStdString();
+    }
+    void click(int id) { QTest::mouseClick(screen->control(id), Qt::LeftButton); }
+    // Typed, as a user would: every key raises its edit notification.
+    void type(int id, const QString& text) {
+        QLineEdit* e = get<QLineEdit>(id);
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+    QString text(int id) { return get<QLineEdit>(id)->text(); }
+    bool on(int id) { return screen->control(id)->isEnabled(); }
+    bool checked(int id) { return get<QRadioButton>(id)->isChecked(); }
+    QString caption(int id) { return get<QPushButton>(id)->text(); }
+    int picture(int id) { return get<PictureControl>(id)->resource(); }
+    CommandListModel& rows() { return screen->commandList().rows(); }
+    Texts commands() {
+        Texts out;
+        for (int r = 0; r < rows().rowCount(); ++r) out.push_back(rows().command(r).toStdString());
+        return out;
+    }
+    Texts moves() const {
+        Texts out;
+        for (const Call& c : log.calls()) {
+            if (c.function.find("MOVE") != std::string::npos ||
+                c.function.find("EXD_MP") != std::string::npos) {
+                out.push_back(c.text());
+            }
+        }
+        return out;
+    }
+
+    std::unique_ptr<CBasicOperationDlg> screen;
+};
+
+TEST_F(BasicOperation, AFirstVisitShowsTheDefaultsAndKeepsThemInTheBlock) {
+    make().initDialog();
+    EXPECT_EQ(screen->geometry(), QRect(0, 0, 800, 600));
+    for (const QWidget* w : screen->findChildren<QWidget*>()) {
+        if (w->isWindow() || w->isHidden()) continue;
+        EXPECT_TRUE(screen->rect().contains(w->geometry())) << w->objectName().toStdString();
+    }
+    open();
+    EXPECT_EQ(screen->windowTitle(), "Basic Operation");
+    const std::pair<int, const char*> values[] = {{kSv, "20000"}, {kV, "20000"}, {kA, "100000"},
+                                                  {kD, "500"},    {kK, "500"},   {kL, "300"},
+                                                  {kP, "10000"},  {kAo, "9"},    {kHv, "5000"}};
+    for (const auto& [id, value] : values) EXPECT_EQ(text(id), value) << id;
+    EXPECT_EQ(get<QComboBox>(kHomeModeList)->currentIndex(), 6);
+    EXPECT_EQ(get<QComboBox>(kHomeModeList)->itemText(3), "Home, Index, Lmt- ");
+    EXPECT_TRUE(checked(kTCurve) && checked(kPointToPointRadio) && checked(kSym));
+    const AxisRunParams& b = state.runParams(1, 1);
+    EXPECT_EQ(std::tuple(b.startVelocity, b.acceleration, b.offsetPulse, b.homeSpeed,
+                         b.homeModeIndex, b.tCurve, b.modePointToPoint, b.symmetric),
+              std::tuple(20000, 100000, 9, 5000, 6, 1, 1, 1));
+
+    // What the user types is kept for the axis.
+    type(kV, "35000");
+    click(kHomeRadio);
+    type(kHv, "1234");
+    get<QComboBox>(kHomeModeList)->setCurrentIndex(2);
+    emit get<QComboBox>(kHomeModeList)->activated(2);
+    EXPECT_EQ(b.driveVelocity, 35000);
+    EXPECT_EQ(b.homeSpeed, 1234);
+    EXPECT_EQ(b.homeModeIndex, 2);
+    select("Lorvex in Slot:1", "Axis_X");
+    EXPECT_EQ(text(kV), "20000");
+    select("Lorvex in Slot:1", "Axis_Y");
+    EXPECT_EQ(text(kV), "35000");
+
+    // All eight motion values at 0 make the axis new again; HV and the mode do not count.
+    click(kPointToPointRadio);
+    for (int id : {kSv, kV, kA, kP}) type(id, "0");
+    click(kAsym);  // D
+    type(kD, "0");
+    click(kSCurve);  // K and L
+    type(kK, "0");
+    type(kL, "0");
+    select("Lorvex in Slot:1", "Axis_X");
+    select("Lorvex in Slot:1", "Axis_Y");
+    EXPECT_EQ(text(kSv), "0") << "AO is still 9";
+    type(kAo, "0");
+    select("Lorvex in Slot:1", "Axis_X");
+    select("Lorvex in Slot:1", "Axis_Y");
+    EXPECT_EQ(text(kSv), "20000");
+    EXPECT_EQ(text(kHv), "5000");
+    EXPECT_EQ(get<QComboBox>(kHomeModeList)->currentIndex(), 6);
+}
+
+TEST_F(BasicOperation, ProfileAndSymmetryEnableTheParametersTheyUse) {
+    open();
+    // SV V onV A onA D K L P onP AO, for the profiles whose rows leave nothing unchanged.
+    using Row = std::array<bool, 11>;
+    const int controls[] = {kSv, kV, kOnFlyV, kA, kOnFlyA, kD, kK, kL, kP, kOnFlyP, kAo};
+    const auto enabled = [&] {
+        Row r;
+        for (int i = 0; i < 11; ++i) r[i] = on(controls[i]);
+        return r;
+    };
+    click(kSCurve);
+    EXPECT_EQ(enabled(), (Row{1, 1, 1, 0, 0, 0, 1, 0, 1, 1, 1})) << "S, Sym";
+    click(kAsym);
+    EXPECT_EQ(enabled(), (Row{1, 1, 1, 0, 0, 0, 1, 1, 1, 1, 1})) << "S, Asym, four-axis";
+    click(kTCurve);
+    EXPECT_EQ(enabled(), (Row{1, 1, 1, 1, 0, 1, 0, 0, 1, 1, 1})) << "T, Asym keeps on-fly A";
+    click(kSym);
+    EXPECT_EQ(enabled(), (Row{1, 1, 1, 1, 1, 0, 0, 0, 1, 1, 1})) << "T, Sym";
+    click(kAsym);
+    EXPECT_TRUE(on(kOnFlyA)) << "T, Asym leaves on-fly A as it was";
+    const AxisRunParams& b = state.runParams(1, 1);
+    EXPECT_EQ(std::tuple(b.tCurve, b.sCurve, b.symmetric, b.asymmetric), std::tuple(1, 0, 0, 1));
+    EXPECT_TRUE(log.calls().empty()) << "the profile buttons call nothing";
+
+    select("Quenby in Slot:5", "Axis_X");
+    EXPECT_FALSE(on(kAsym));
+    click(kSCurve);
+    EXPECT_EQ(enabled(), (Row{1, 1, 1, 0, 0, 0, 1, 0, 1, 1, 1}));
+    select("LorvexF in Slot:2", "Axis_X");
+    EXPECT_TRUE(on(kAsym));
+}
+
+TEST_F(BasicOperation, HomeTurnsStopIntoHomeAndBack) {
+    open();
+    EXPECT_FALSE(on(kHv));
+    EXPECT_FALSE(on(kHomeModeList));
+    click(kHomeRadio);
+    EXPECT_EQ(caption(kStopHome), "       HOME");
+    EXPECT_EQ(picture(kStopHomePicture), 177);
+    EXPECT_FALSE(on(kForward));
+    EXPECT_FALSE(on(kBackward));
+    EXPECT_TRUE(on(kHv));
+    EXPECT_TRUE(on(kHomeModeList));
+    EXPECT_EQ(log.texts(), Texts{"lorvexMF_EXD_DISABLE(1,15)"}) << "the pulser off for the card";
+    EXPECT_EQ(rows().rowCount(), 0);
+    EXPECT_EQ(state.runParams(1, 1).modeHome, 1);
+
+    // A stored HOME mode comes back with its enabling.
+    select("Lorvex in Slot:1", "Axis_X");
+    EXPECT_TRUE(on(kForward));
+    EXPECT_EQ(caption(kStopHome), "       STOP");
+    select("Lorvex in Slot:1", "Axis_Y");
+    EXPECT_TRUE(checked(kHomeRadio));
+    EXPECT_FALSE(on(kForward));
+    EXPECT_EQ(caption(kStopHome), "       HOME");
+
+    log.clear();
+    click(kContinuousRadio);
+    EXPECT_EQ(caption(kStopHome), "       STOP");
+    EXPECT_EQ(picture(kStopHomePicture), 178);
+    EXPECT_TRUE(on(kForward) && on(kBackward));
+    EXPECT_FALSE(on(kHv) || on(kHomeModeList));
+    select("Quenby in Slot:5", "Axis_Y");
+    click(kManualPulsarRadio);
+    EXPECT_EQ(log.textsOf("lorvexMF_EXD_DISABLE"), Texts{"lorvexMF_EXD_DISABLE(1,15)"});
+    EXPECT_EQ(log.textsOf("quenbyMF_EXD_DISABLE"), Texts{"quenbyMF_EXD_DISABLE(5,3)"});
+}
+
+TEST_F(BasicOperation, EachJogWritesItsOwnBlockOnTopAndRestartsTheTimer) {
+    open();
+    EXPECT_FALSE(screen->timerRunning(CBasicOperationDlg::kStatusTimer));
+    click(kBackward);
+    const Texts example{"",
+                        "lorvexMF_SET_V(1,2,20000)",
+                        "lorvexMF_SET_AO(1,2,9)",
+                        "lorvexMF_SET_SV(1,2,20000)",
+                        "lorvexMF_NORMAL_SPEED(1,2,0)",
+                        "lorvexMF_SET_A(1,2,100000)",
+                        "lorvexMF_FIXED_MOVE(1,2,-10000)"};
+    EXPECT_EQ(commands(), example);
+    for (int r = 0; r < 7; ++r) {
+        EXPECT_EQ(rows().label(r), QStringLiteral(" %1").arg(r));
+        EXPECT_EQ(rows().marked(r), r % 2 == 0);
+    }
+    EXPECT_EQ(state.jogForward, 0);
+    EXPECT_TRUE(screen->timerRunning(CBasicOperationDlg::kStatusTimer));
+
+    click(kSCurve);
+    click(kForwardPicture);  // the picture acts as Forward
+    ASSERT_EQ(rows().rowCount(), 14);
+    EXPECT_EQ(rows().label(0), " 0");
+    EXPECT_EQ(rows().command(5), "lorvexMF_SET_K(1,2,500)");
+    EXPECT_EQ(rows().command(6), "lorvexMF_FIXED_MOVE(1,2,10000)");
+    EXPECT_EQ(rows().label(7), " 0") << "the older block below";
+    EXPECT_EQ(rows().command(13), "lorvexMF_FIXED_MOVE(1,2,-10000)");
+    EXPECT_EQ(moves(),
+              (Texts{"lorvexMF_FIXED_MOVE(1,2,-10000)", "lorvexMF_FIXED_MOVE(1,2,10000)"}));
+}
+
+TEST_F(BasicOperation, WithHomeChosenThePicturesStillJogWithoutAMove) {
+    open();
+    click(kHomeRadio);
+    click(kForward);  // disabled: nothing
+    EXPECT_EQ(rows().rowCount(), 0);
+    click(kForwardPicture);
+    EXPECT_EQ(rows().rowCount(), 6) << "rows 0 to 5";
+    click(kAsym);
+    click(kBackwardPicture);
+    EXPECT_EQ(rows().rowCount(), 13) << "and 0 to 6";
+    EXPECT_TRUE(moves().empty());
+}
+
+TEST_F(BasicOperation, AModuleNodeJogsAndReadsWithItsWholeMask) {
+    remember("Lorvex in Slot:1");
+    open();
+    click(kForward);
+    EXPECT_EQ(rows().command(6), "lorvexMF_FIXED_MOVE(1,15,10000)");
+    log.clear();
+    screen->RefreshAxisView();
+    for (const Call& c : log.calls()) EXPECT_EQ(c.args[1], 15) << c.text();
+    EXPECT_EQ(log.calls().size(), 12u) << "three values, eight inputs, one error code";
+}
+
+TEST_F(BasicOperation, AWholeModuleKeepsItsOwnValuesApartFromTheNextSlotsXAxis) {
+    remember("Lorvex in Slot:1");
+    open();
+    type(kV, "33333");
+    click(kSCurve);
+    select("LorvexF in Slot:2", "Axis_X");  // block 4 x 1 + 4 for the Part's numbering
+    EXPECT_EQ(text(kV), "20000");
+    EXPECT_TRUE(checked(kTCurve));
+    select("Lorvex in Slot:1");
+    EXPECT_EQ(text(kV), "33333");
+    EXPECT_TRUE(checked(kSCurve));
+}
+
+TEST_F(BasicOperation, TheServoCaptionAlwaysOffersWhatTheNextPressDoes) {
+    open();
+    EXPECT_EQ(caption(kServo), "        Servo ON");
+    EXPECT_EQ(picture(kServoPicture), 197);
+    const std::tuple<const char*, int, const char*> presses[] = {
+        {"        Servo OFF", 196, "lorvexMF_SERVO_ON(1,2)"},
+        {"       Servo ON", 197, "lorvexMF_SERVO_OFF(1,2)"},
+        {"        Servo OFF", 196, "lorvexMF_SERVO_ON(1,2)"}};
+    for (const auto& [text, bitmap, call] : presses) {
+        log.clear();
+        click(kServoPicture);
+        EXPECT_EQ(caption(kServo), text);
+        EXPECT_EQ(picture(kServoPicture), bitmap);
+        EXPECT_EQ(log.texts(), Texts{call});
+    }
+    EXPECT_EQ(state.servoIsOff, 0);
+    EXPECT_EQ(rows().rowCount(), 0);
+
+    // Reopened with the servo still on, the screen says so: the first press switches it off.
+    open();
+    EXPECT_EQ(caption(kServo), "        Servo OFF");
+    EXPECT_EQ(picture(kServoPicture), 196);
+    click(kServo);
+    EXPECT_EQ(log.texts(), Texts{"lorvexMF_SERVO_OFF(1,2)"});
+}
+
+TEST_F(BasicOperation, StatusFieldsAndLampsFollowTheModule) {
+    log.setResult("lorvexMF_GET_LP", 100);
+    log.setResult("lorvexMF_GET_EP", 150);
+    log.setResult("lorvexMF_GET_CV", 20000);
+    std::array<std::int64_t, 9> inputs{1, 0, 1, 0, 0, 2, 0, 0, 0};  // DRV, LMT-, ORG reads 2
+    log.setResponder("lorvexMF_GET_DI", [&](const Call& c) { return inputs[c.args[2]]; });
+    log.setResult("lorvexMF_GET_ERROR_CODE", 2);  // SLMT-
+    open();
+    EXPECT_EQ(text(kLogicPosition), "100");
+    EXPECT_EQ(text(kEncoderPosition), "150");
+    EXPECT_EQ(text(kError), "-50") << "negative when the encoder is ahead";
+    EXPECT_EQ(text(kCurrentSpeed), "20000");
+    const std::pair<int, int> lamps[] = {{1130, 186}, {1133, 186}, {1135, 185}, {1134, 186},
+                                         {1136, 185}, {1057, 185}, {1131, 185}};
+    for (const auto& [id, bitmap] : lamps) EXPECT_EQ(picture(id), bitmap) << id;
+
+    // Before a jog nothing polls; afterwards every 50 ms.
+    log.clear();
+    QTest::qWait(120);
+    EXPECT_TRUE(log.calls().empty());
+    click(kForward);
+    const qint64 drv = get<PictureControl>(1130)->pixmap().cacheKey();
+    log.setResult("lorvexMF_GET_LP", 9000);
+    inputs[1] = 1;
+    EXPECT_TRUE(eventually([&] { return text(kLogicPosition) == "9000"; }));
+    EXPECT_TRUE(eventually([&] { return picture(1136) == 186; }));
+    EXPECT_EQ(get<PictureControl>(1130)->pixmap().cacheKey(), drv)
+        << "a steady lamp is not redrawn";
+}
+
+TEST_F(BasicOperation, EveryOpeningShowsTheLampsAsTheyAre) {
+    log.setResult("lorvexMF_GET_DI", 1);
+    open();
+    EXPECT_EQ(picture(1130), 186);
+    open();  // the signal is still active: drawn active again, not left grey
+    EXPECT_EQ(picture(1130), 186);
+}
+
+TEST_F(BasicOperation, APressWithAFieldThatHoldsNoNumberSendsNothing) {
+    open();
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    for (const QString& bad : {QStringLiteral("-"), QString()}) {
+        boxes.clear();
+        type(kP, bad);
+        click(kForward);
+        EXPECT_EQ(boxes.texts(), Texts{"Enter a whole number from -2147483648 to 2147483647."});
+        EXPECT_TRUE(log.calls().empty());
+        EXPECT_EQ(rows().rowCount(), 0);
+        EXPECT_EQ(QApplication::focusWidget(), screen->control(kP));
+    }
+    type(kP, "12a34");
+    EXPECT_EQ(text(kP), "1234") << "letters are not taken";
+    EXPECT_EQ(state.runParams(1, 1).outputPulse, 1234);
+
+    // The two-axis module reads no L.
+    select("Quenby in Slot:5", "Axis_X");
+    type(kL, "");
+    boxes.clear();
+    click(kForward);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(moves(), Texts{"quenbyMF_FIXED_MOVE(5,1,10000)"});
+}
+
+TEST_F(BasicOperation, TheStatusTickNeverOverwritesWhatIsBeingTyped) {
+    open();
+    click(kForward);
+    type(kP, "-");
+    log.setResult("lorvexMF_GET_LP", 77);
+    EXPECT_TRUE(eventually([&] { return text(kLogicPosition) == "77"; }));
+    QTest::qWait(120);
+    EXPECT_EQ(text(kP), "-");
+    QTest::keyClicks(get<QLineEdit>(kP), "250");
+    click(kBackward);
+    EXPECT_EQ(moves().back(), "lorvexMF_FIXED_MOVE(1,2,250)") << "-250 backwards";
+}
+
+TEST_F(BasicOperation, OnTheFlyStopAndClearCallWithoutRows) {
+    open();
+    click(kBackward);
+    log.clear();
+    type(kV, "40000");
+    click(kOnFlyV);
+    click(kOnFlyA);
+    type(kP, "5000");
+    click(kOnFlyP);
+    click(kStopHome);
+    click(kStopHomePicture);
+    EXPECT_EQ(log.texts(), (Texts{"lorvexMF_SET_V(1,2,40000)", "lorvexMF_SET_A(1,2,100000)",
+                                  "lorvexMF_FIXED_MOVE(1,2,5000)", "lorvexMF_STOP_SLOWLY(1,2)",
+                                  "lorvexMF_CLEAR_STOP(1)", "lorvexMF_STOP_SLOWLY(1,2)",
+                                  "lorvexMF_CLEAR_STOP(1)"}));
+    EXPECT_TRUE(screen->timerRunning(CBasicOperationDlg::kStatusTimer)) << "STOP keeps polling";
+    log.clear();
+    click(kClear);
+    const Texts calls = log.texts();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(Texts(calls.begin(), calls.begin() + 3),
+              (Texts{"lorvexMF_SET_LP(1,2,0)", "lorvexMF_SET_EP(1,2,0)", "lorvexMF_GET_LP(1,2)"}));
+    EXPECT_EQ(rows().rowCount(), 7) << "only the jog wrote rows";
+}
+
+TEST_F(BasicOperation, HomingWritesItsBlockAndResetsThePositions) {
+    log.setResult("lorvexMF_HOME_WAIT", 1);
+    open();
+    click(kHomeRadio);
+    log.clear();
+    click(kStopHome);
+    EXPECT_EQ(
+        commands(),
+        (Texts{"", "lorvexMF_SET_MAX_V(1,2,2000000)", "lorvexMF_NORMAL_SPEED(1,2,0)",
+               "lorvexMF_SET_V(1,2,50000)", "lorvexMF_SET_A(1,2,100000)",
+               "lorvexMF_SET_HV(1,2,5000)", "lorvexMF_SET_HOME_MODE(1,2,2,2,1,1,120000)",
+               "lorvexMF_HOME_START(1,2)", "lorvexMF_SET_LP(1,2,0)", "lorvexMF_SET_EP(1,2,0)"}));
+    EXPECT_FALSE(screen->homing());
+}
+
+// While the four-axis module searches, the screen stays live but refuses a
+// second search and any motion; leaving stops the search first.
+TEST_F(BasicOperation, DuringTheHomeWaitOnlyTheTreeTheServoAndTheTimerAct) {
+    remember("Lorvex in Slot:1", "Axis_X");
+    int polls = 0;
+    bool left = false;
+    log.setResponder("lorvexMF_HOME_WAIT", [&](const Call&) -> std::int64_t {
+        ++polls;
+        if (polls == 3) {
+            EXPECT_EQ(screen->commandList().rows().rowCount(), 8) << "rows 0 to 7 before the wait";
+            click(kStopHome);
+            click(kForwardPicture);
+            click(kBackwardPicture);
+            click(kOnFlyV);
+            click(kClear);
+            click(kServo);
+            select("Lorvex in Slot:1", "Axis_Z");
+        }
+        if (polls == 5) {
+            left = true;
+            QTest::keyClick(screen.get(), Qt::Key_Escape);
+            EXPECT_TRUE(screen->isVisible()) << "the screen waits for the search to let go";
+        }
+        return 0;  // a search that never ends by itself
+    });
+    make();
+    const int result = test::execActive(*screen, [&] {
+        click(kHomeRadio);
+        log.clear();
+        click(kStopHome);
+    });
+    EXPECT_TRUE(left);
+    EXPECT_EQ(result, kResultReturn);
+    EXPECT_FALSE(screen->isVisible());
+    const Texts calls = log.texts();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "lorvexMF_HOME_START(1,1)"), 1);
+    EXPECT_TRUE(moves().empty());
+    EXPECT_TRUE(log.textsOf("lorvexMF_SET_V").size() == 1) << "only the search's own speed";
+    EXPECT_TRUE(log.textsOf("lorvexMF_SET_LP").empty()) << "no reset after a stopped search";
+    EXPECT_EQ(log.textsOf("lorvexMF_SERVO_ON"), Texts{"lorvexMF_SERVO_ON(1,1)"});
+    EXPECT_EQ(state.currentAxisMask, 4u) << "the tree took the new selection";
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(Texts(calls.end() - 2, calls.end()),
+              (Texts{"lorvexMF_STOP_SLOWLY(1,1)", "lorvexMF_CLEAR_STOP(1)"}))
+        << "the search started on X is stopped on X";
+}
+
+TEST_F(BasicOperation, ARealModalVisitByKeyboardAndMouse) {
+    remember("Lorvex in Slot:3");  // no such module: nothing is selected
+    state.currentKind = ModuleKind::Quenby;
+    state.currentCard = 5;
+    state.currentAxisMask = 1;
+    make();
+    const int result = test::execActive(*screen, [&] {
+        EXPECT_TRUE(tree()->hasFocus());
+        EXPECT_TRUE(tree()->selectedItems().isEmpty()) << "the focus selects nothing";
+        EXPECT_EQ(state.currentCard, 5);
+        // A mnemonic presses its button as a short animated click.
+        QTest::keyClick(screen.get(), Qt::Key_F, Qt::AltModifier);  // "&Forward"
+        EXPECT_TRUE(eventually([&] { return !moves().empty(); }));
+        EXPECT_EQ(moves(), Texts{"quenbyMF_FIXED_MOVE(5,1,10000)"});
+        const QRect y = tree()->visualItemRect(tree()->topLevelItem(0)->child(1));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, y.center());
+        EXPECT_EQ(state.currentKind, ModuleKind::Lorvex);
+        EXPECT_EQ(state.currentAxisMask, 2u);
+        QTest::keyClick(screen.get(), Qt::Key_B, Qt::AltModifier);  // "&Backward"
+        EXPECT_TRUE(eventually([&] { return moves().size() == 2; }));
+        EXPECT_EQ(moves().back(), "lorvexMF_FIXED_MOVE(1,2,-10000)");
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, kResultReturn);
+}
+
+TEST_F(BasicOperation, ClosingControlsGiveTheirResults) {
+    for (const auto& [id, result] :
+         {std::pair{kSwitch, kResultSwitch}, std::pair{kSwitchPicture, kResultSwitch},
+          std::pair{kReturn, kResultReturn}, std::pair{kReturnPicture, kResultPicture}}) {
+        make();
+        EXPECT_EQ(test::execActive(*screen, [&, id = id] { click(id); }), result) << id;
+    }
+}
+
+TEST_F(BasicOperation, WithNothingSelectedNothingIsCalled) {
+    state.selectedModuleLabel.clear();
+    open();
+    for (int id : {kForward, kBackward, kOnFlyV, kServo, kStopHome, kClear, kHomeRadio}) click(id);
+    EXPECT_TRUE(log.calls().empty());
+    EXPECT_EQ(rows().rowCount(), 0);
+    EXPECT_TRUE(screen->timerRunning(CBasicOperationDlg::kStatusTimer))
+        << "the jog still starts it";
+}
+
+}  // namespace
+}  // namespace velmira

@@ -1,0 +1,84 @@
+// The Basic Operation sequences on the simulated rack: what the screen sends
+// is what the machine then does.
+#include <gtest/gtest.h>
+
+#include "basic/homing_sequence.h"
+#include "basic/jog_sequence.h"
+#include "basic/status_monitor.h"
+#include "sim/sim_bench.h"
+
+namespace velmira {
+namespace {
+
+// Time passes while the sequence sleeps and while messages would run.
+class ClockHost final : public HomingHost {
+  public:
+    explicit ClockHost(ManualSimClock& clock) : clock_(clock) {}
+    void writeRow(int, const std::string&) override {}
+    void sleepMs(int ms) override { clock_.advanceMs(ms); }
+    void doEvents() override { clock_.advanceMs(10); }
+    bool abandon() override { return false; }
+
+  private:
+    ManualSimClock& clock_;
+};
+
+JogRequest jog(ModuleKind kind, int card, int axis, std::int32_t p) {
+    JogRequest r;
+    r.target = {kind, static_cast<std::uint8_t>(card), 1u << axis, axis};
+    r.values = {20000, 20000, 100000, 500, 500, 300, p, 9};
+    return r;
+}
+
+TEST(BasicOnSim, AForwardJogEndsExactlyOnItsDistanceForBothKinds) {
+    SimBench bench;
+    SettingsImage settings;
+    settings.record(SimBench::kLorvexCard, 1).maxV.first = 2000000;
+    for (auto [lib, card] : {std::pair<MotionLibrary*, int>{&bench.lorvex, SimBench::kLorvexCard},
+                             {&bench.quenby, SimBench::kQuenbyCard}}) {
+        lib->SERVO_ON(card, 2);
+        JogRequest r = jog(lib->kind(), card, 1, 12345);
+        r.accMode = 1;  // S-curve
+        RunJogSequence(lib, r, settings);
+        const auto samples = bench.record(*lib, card, 2, 5);
+        EXPECT_GT(peakSpeed(samples), 10000);
+        AxisStatus s;
+        readAxisStatus(lib, r.target, s);
+        EXPECT_EQ(s.logicPosition, 12345);
+        EXPECT_EQ(s.encoderPosition, 12345);
+        EXPECT_EQ(s.error, 0);
+        EXPECT_EQ(s.currentSpeed, 0);
+
+        r.forward = false;
+        r.values.p = 345;
+        RunJogSequence(lib, r, settings);
+        bench.record(*lib, card, 2, 5);
+        readAxisStatus(lib, r.target, s);
+        EXPECT_EQ(s.logicPosition, 12000);
+    }
+}
+
+TEST(BasicOnSim, AHomeSearchEndsWithBothPositionsAtZero) {
+    SimBench bench;
+    SettingsImage settings;
+    settings.record(SimBench::kLorvexCard, 0).maxV.first = 2000000;
+    ClockHost host(bench.clock);
+    for (auto [lib, card] : {std::pair<MotionLibrary*, int>{&bench.lorvex, SimBench::kLorvexCard},
+                             {&bench.quenby, SimBench::kQuenbyCard}}) {
+        lib->SERVO_ON(card, 1);
+        RunJogSequence(lib, jog(lib->kind(), card, 0, 30000), settings);
+        bench.record(*lib, card, 1, 5);
+        const MotionTarget x{lib->kind(), static_cast<std::uint8_t>(card), 1, 0};
+        const HomingOutcome out = RunHomingSequence(lib, {x, 5000, 6}, settings, host);
+        EXPECT_FALSE(out.abandoned);
+        AxisStatus s;
+        readAxisStatus(lib, x, s);
+        EXPECT_EQ(s.logicPosition, 0);
+        EXPECT_EQ(s.encoderPosition, 0);
+        EXPECT_EQ(s.currentSpeed, 0);
+        EXPECT_EQ(lib->GET_ERROR_CODE(card, 1) & 0x40, 0u) << "the search did not fail";
+    }
+}
+
+}  // namespace
+}  // namespace velmira
