@@ -83,52 +83,42 @@ constexpr int kParameterIds[] = {kSv, kV, kA, kD, kK, kL, kP, kAo, kHv};
 CBasicOperationDlg::CBasicOperationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent)
     : WorkingScreen(ctx.boxes, carried, parent), ctx_(ctx), state_(ctx.state) {
     setWindowTitle(QStringLiteral("Basic Operation"));
-    // The Configuration screen's template font and units.
-    setTemplateFont(8, {7, 15});
+    useTemplateFont();
     buildTemplate();
     connectHandlers();
 }
 
 void CBasicOperationDlg::connectHandlers() {
-    const auto button = [this](int id, auto&& handler) {
-        if (auto* b = controlAs<QPushButton>(id)) connect(b, &QPushButton::clicked, this, handler);
-        if (auto* p = controlAs<PictureControl>(id)) {
-            connect(p, &PictureControl::clicked, this, handler);
-        }
-    };
-    const auto radio = [this](int id, auto&& handler) {
-        connect(controlAs<QRadioButton>(id), &QRadioButton::clicked, this, handler);
-    };
     connect(tree_, &ModuleTree::selectionChosen, this, &CBasicOperationDlg::onSelection);
-    radio(kTCurve, [this] { onAccMode(0); });
-    radio(kSCurve, [this] { onAccMode(1); });
-    radio(kPointToPointRadio, [this] { onDrivingMode(kPointToPoint); });
-    radio(kContinuousRadio, [this] { onDrivingMode(kContinuousOutput); });
-    radio(kManualPulsarRadio, [this] { onDrivingMode(kManualPulsar); });
-    radio(kHomeRadio, [this] { onDrivingMode(kHomeMode); });
-    radio(kSym, [this] { ApplyCurveAndSymmetry(0); });
-    radio(kAsym, [this] { ApplyCurveAndSymmetry(1); });
+    onClick(kTCurve, [this] { onAccMode(0); });
+    onClick(kSCurve, [this] { onAccMode(1); });
+    onClick(kPointToPointRadio, [this] { onDrivingMode(kPointToPoint); });
+    onClick(kContinuousRadio, [this] { onDrivingMode(kContinuousOutput); });
+    onClick(kManualPulsarRadio, [this] { onDrivingMode(kManualPulsar); });
+    onClick(kHomeRadio, [this] { onDrivingMode(kHomeMode); });
+    onClick(kSym, [this] { ApplyCurveAndSymmetry(0); });
+    onClick(kAsym, [this] { ApplyCurveAndSymmetry(1); });
     for (int id : kParameterIds) {
         connect(controlAs<QLineEdit>(id), &QLineEdit::textEdited, this,
                 [this, id] { onParameterEdited(id); });
     }
     connect(homeMode_, &QComboBox::activated, this, &CBasicOperationDlg::onHomeModeChosen);
-    button(kOnFlyV, [this] { onTheFly(kV); });
-    button(kOnFlyA, [this] { onTheFly(kA); });
-    button(kOnFlyP, [this] { onTheFly(kP); });
-    button(kForward, [this] { onJog(true); });
-    button(kForwardPicture, [this] { onJog(true); });
-    button(kBackward, [this] { onJog(false); });
-    button(kBackwardPicture, [this] { onJog(false); });
-    button(kServo, [this] { onServo(); });
-    button(kServoPicture, [this] { onServo(); });
-    button(kStopHome, [this] { onStopOrHome(); });
-    button(kStopHomePicture, [this] { onStopOrHome(); });
-    button(kClear, [this] { onClear(); });
-    button(kSwitch, [this] { done(kResultSwitch); });
-    button(kSwitchPicture, [this] { done(kResultSwitch); });
-    button(kReturn, [this] { done(kResultReturn); });
-    button(kReturnPicture, [this] { done(kResultPicture); });
+    onClick(kOnFlyV, [this] { onTheFly(kV); });
+    onClick(kOnFlyA, [this] { onTheFly(kA); });
+    onClick(kOnFlyP, [this] { onTheFly(kP); });
+    onClick(kForward, [this] { onJog(true); });
+    onClick(kForwardPicture, [this] { onJog(true); });
+    onClick(kBackward, [this] { onJog(false); });
+    onClick(kBackwardPicture, [this] { onJog(false); });
+    onClick(kServo, [this] { onServo(); });
+    onClick(kServoPicture, [this] { onServo(); });
+    onClick(kStopHome, [this] { onStopOrHome(); });
+    onClick(kStopHomePicture, [this] { onStopOrHome(); });
+    onClick(kClear, [this] { onClear(); });
+    onClick(kSwitch, [this] { done(kResultSwitch); });
+    onClick(kSwitchPicture, [this] { done(kResultSwitch); });
+    onClick(kReturn, [this] { done(kResultReturn); });
+    onClick(kReturnPicture, [this] { done(kResultPicture); });
 }
 
 void CBasicOperationDlg::onInitDialog() {

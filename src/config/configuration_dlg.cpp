@@ -29,9 +29,7 @@ const QStringList kLowHigh{"Low", "High"};
 CConfigurationDlg::CConfigurationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent)
     : WorkingScreen(ctx.boxes, carried, parent), ctx_(ctx), state_(ctx.state) {
     setWindowTitle(QStringLiteral("Configation"));
-    // The controller's ten-point System font is about as wide as eight points
-    // here; its units make 451 x 313 fill the 800 x 600 screen.
-    setTemplateFont(8, {7, 15});
+    useTemplateFont();
     buildTemplate();
     connectHandlers();
 }
@@ -135,11 +133,6 @@ void CConfigurationDlg::connectHandlers() {
     const auto box = [this](int id, void (CConfigurationDlg::*handler)(bool)) {
         connect(controlAs<QCheckBox>(id), &QCheckBox::clicked, this, handler);
     };
-    const auto button = [this](int id, auto&& handler) {
-        if (auto* b = controlAs<QPushButton>(id)) connect(b, &QPushButton::clicked, this, handler);
-        if (auto* p = controlAs<PictureControl>(id))
-            connect(p, &PictureControl::clicked, this, handler);
-    };
     connect(tree_, &ModuleTree::selectionChosen, this, &CConfigurationDlg::onSelectionChanged);
     combo(1002, &CConfigurationDlg::onPulseMode);
     combo(1007, &CConfigurationDlg::onZPhase);
@@ -162,16 +155,16 @@ void CConfigurationDlg::connectHandlers() {
         connect(filterBoxes_[i], &QCheckBox::clicked, this,
                 [this, i](bool checked) { onFilterBox(i, checked); });
     }
-    button(1008, [this] { onVringSet(); });
-    button(1181, [this] { onMaxVSet(); });
-    button(1035, [this] { loadConfig(); });
-    button(1163, [this] { loadConfig(); });
-    button(1036, [this] { saveConfig(); });
-    button(1140, [this] { saveConfig(); });
-    button(1, [this] { switchToTest(); });
-    button(1165, [this] { done(kResultSwitch); });
-    button(2, [this] { done(kResultReturn); });
-    button(1164, [this] { done(kResultPicture); });
+    onClick(1008, [this] { onVringSet(); });
+    onClick(1181, [this] { onMaxVSet(); });
+    onClick(1035, [this] { loadConfig(); });
+    onClick(1163, [this] { loadConfig(); });
+    onClick(1036, [this] { saveConfig(); });
+    onClick(1140, [this] { saveConfig(); });
+    onClick(1, [this] { switchToTest(); });
+    onClick(1165, [this] { done(kResultSwitch); });
+    onClick(2, [this] { done(kResultReturn); });
+    onClick(1164, [this] { done(kResultPicture); });
 }
 
 void CConfigurationDlg::onInitDialog() {

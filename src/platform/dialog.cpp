@@ -69,6 +69,15 @@ void Dialog::timerEvent(QTimerEvent* event) {
     QDialog::timerEvent(event);
 }
 
+void Dialog::onClick(int id, std::function<void()> handler) {
+    QWidget* c = control(id);
+    if (auto* b = qobject_cast<QAbstractButton*>(c)) {
+        connect(b, &QAbstractButton::clicked, this, [handler] { handler(); });
+    } else if (auto* p = qobject_cast<PictureControl*>(c)) {
+        connect(p, &PictureControl::clicked, this, handler);
+    }
+}
+
 void Dialog::placeWorkingScreen() {
     setGeometry(0, 0, 800, 600);
 }

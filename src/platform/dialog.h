@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <cstdint>
+#include <functional>
 #include <map>
 
 #include "platform/message_boxes.h"
@@ -60,11 +61,20 @@ class Dialog : public QDialog {
     void setTimer(int timerId, int intervalMs);
     void killTimer(int timerId);
     bool timerRunning(int timerId) const { return timers_.count(timerId) != 0; }
+    // One tick of a running timer now, as if its period had passed: lets
+    // tests and benchmarks step a screen's polling deterministically.
+    void deliverTimer(int timerId) {
+        if (timerRunning(timerId)) onTimer(timerId);
+    }
 
     // Working screens cover the whole controller screen.
     void placeWorkingScreen();
 
     static constexpr int kStaticId = 65535;
+
+    // Runs the handler when the control is clicked: a button, or a picture
+    // that acts as one.
+    void onClick(int id, std::function<void()> handler);
 
     // Shows a value in an edit field without notifying anyone.
     void setInt(int id, std::int32_t value);

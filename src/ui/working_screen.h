@@ -22,6 +22,10 @@ class WorkingScreen : public Dialog {
     CarriedValues carried() const { return carried_; }
 
   protected:
+    // The controller's ten-point System font is about as wide as eight points
+    // here; its dialog units make the 451 x 313 templates fill 800 x 600.
+    void useTemplateFont() { setTemplateFont(8, {7, 15}); }
+
     CarriedValues carried_;
 };
 
