@@ -79,6 +79,7 @@ void CMainMenuDlg::servoOffCurrent() {
     if (MotionLibrary* lib = ctx_.hw.library(s.currentKind)) {
         lib->SERVO_OFF(s.currentCard, allAxesMask(s.currentKind));
         s.servoIsOff = 1;
+        s.advServoIsOff = 1;
     }
 }
 
@@ -142,7 +143,9 @@ void CMainMenuDlg::openAdvancedFeatures() {
         const int result = screen->exec();
         if (result == kResultSwitch || result == kResultReturn) {
             ctx_.hw.lorvex->SERVO_OFF(s.currentCard, 15);
+            // Every axis is off now: both screens' servo buttons say so.
             ctx_.state.servoIsOff = 1;
+            ctx_.state.advServoIsOff = 1;
         }
     } else if (s.currentKind == ModuleKind::Quenby) {
         boxes().show({"Quenby is NOT avaliable in Advance Page", "Information",

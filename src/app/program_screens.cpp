@@ -1,6 +1,6 @@
 #include "app/program_screens.h"
 
-#include "app/interim_screen.h"
+#include "advanced/advanced_features_dlg.h"
 #include "basic/basic_operation_dlg.h"
 #include "config/configuration_dlg.h"
 
@@ -15,8 +15,7 @@ std::unique_ptr<WorkingScreen> ProgramScreens::basicOperation(QWidget* parent, C
 }
 
 std::unique_ptr<WorkingScreen> ProgramScreens::advancedFeatures(QWidget* parent) {
-    return std::make_unique<InterimScreen>(ctx_.boxes, CarriedValues{},
-                                           QStringLiteral("Advanced Features"), QString(), parent);
+    return std::make_unique<CAdvancedFeaturesDlg>(ctx_, parent);
 }
 
 }  // namespace velmira

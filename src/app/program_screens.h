@@ -5,7 +5,7 @@
 
 namespace velmira {
 
-// The screens the program runs. Screens not built yet are stand-ins that say so.
+// The screens the program runs.
 class ProgramScreens final : public ScreenFactory {
   public:
     explicit ProgramScreens(AppContext& ctx) : ctx_(ctx) {}

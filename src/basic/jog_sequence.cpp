@@ -1,7 +1,6 @@
 #include "basic/jog_sequence.h"
 
-#include <limits>
-
+#include "hw/direction.h"
 #include "hw/echo.h"
 
 namespace velmira {
@@ -17,13 +16,6 @@ std::string row(const MotionTarget& t, const char* lorvexFormat) {
     return echoText(t.kind, lorvexFormat, static_cast<unsigned>(t.card), static_cast<int>(t.mask));
 }
 
-// Backward runs the distance the other way. The one number whose negation
-// does not fit moves as far as the module can.
-std::int32_t backwards(std::int32_t p) {
-    return p == std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::max()
-                                                         : -p;
-}
-
 }  // namespace
 
 std::vector<std::string> RunJogSequence(MotionLibrary* lib, const JogRequest& r,
@@ -33,7 +25,7 @@ std::vector<std::string> RunJogSequence(MotionLibrary* lib, const JogRequest& r,
     const MotionTarget& t = r.target;
     const JogValues& v = r.values;
     const bool four = t.kind == ModuleKind::Lorvex;
-    const std::int32_t p = r.forward ? v.p : backwards(v.p);
+    const std::int32_t p = r.forward ? v.p : reversed(v.p);
     const std::uint8_t card = t.card;
     const auto mask = static_cast<std::uint16_t>(t.mask);
 

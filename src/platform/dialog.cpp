@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,6 +77,17 @@ void Dialog::onClick(int id, std::function<void()> handler) {
     } else if (auto* p = qobject_cast<PictureControl*>(c)) {
         connect(p, &PictureControl::clicked, this, handler);
     }
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    if (enter && plain && defaultButton_ != 0) {
+        if (auto* b = controlAs<QAbstractButton>(defaultButton_); b && b->isEnabled()) b->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Dialog::placeWorkingScreen() {

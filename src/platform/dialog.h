@@ -76,6 +76,10 @@ class Dialog : public QDialog {
     // that acts as one.
     void onClick(int id, std::function<void()> handler);
 
+    // The button that Enter presses, as the controller's dialogs do, even
+    // while it is hidden.
+    void setDefaultButton(int id) { defaultButton_ = id; }
+
     // Shows a value in an edit field without notifying anyone.
     void setInt(int id, std::int32_t value);
     // Reads a whole number from an edit field into value. A field that does not
@@ -110,11 +114,13 @@ class Dialog : public QDialog {
     virtual void onInitDialog() {}
     virtual void onTimer(int timerId) { Q_UNUSED(timerId); }
     void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     MessageBoxes& boxes_;
     QSize base_{kBaseX, kBaseY};
     bool initialised_ = false;
+    int defaultButton_ = 0;
     std::map<int, int> timers_;  // our number -> Qt's timer id
 };
 

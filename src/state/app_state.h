@@ -67,6 +67,14 @@ struct AppState {
     std::array<std::uint8_t, kLampCount> signalState{};
     std::array<std::uint8_t, kLampCount> shownSignalState{};
 
+    // Advanced Features: the module axes of the disposition lists (X 1 .. U 8,
+    // 0 for none), the direction of the last run, whether the servos are off.
+    std::uint16_t advAxis1Mask = 0;
+    std::uint16_t advAxis2Mask = 0;
+    std::uint16_t advAxis3Mask = 0;
+    std::uint8_t advForward = 1;
+    std::uint8_t advServoIsOff = 1;
+
     SettingsImage settings;
     // By number 4 x card + axis index.
     std::array<AxisRunParams, kRecordCount> axisRunParams{};

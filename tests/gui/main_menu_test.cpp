@@ -295,9 +295,13 @@ TEST_F(MainMenu, AdvancedFeaturesFollowsTheCurrentKind) {
     state.currentKind = ModuleKind::Lorvex;
     state.currentCard = 3;
     screens.advancedVisits = {{kResultSwitch, {}}, {kResultPicture, {}}};
+    state.advServoIsOff = 0;
     click(1169);
+    EXPECT_EQ(state.advServoIsOff, 1) << "the servo-off is recorded for the screen's caption";
+    state.advServoIsOff = 0;
     click(1002);
     EXPECT_EQ(servoOffs(), std::vector<std::string>{"lorvexMF_SERVO_OFF(3,15)"});
+    EXPECT_EQ(state.advServoIsOff, 0) << "the picture leaves without a servo-off";
 }
 
 }  // namespace

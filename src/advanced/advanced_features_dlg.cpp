@@ -1,0 +1,518 @@
+#include "advanced/advanced_features_dlg.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "advanced/advanced_features_ids.h"
+#include "advanced/profile_dlg.h"
+#include "platform/picture_control.h"
+#include "ui/command_list.h"
+#include "ui/module_tree.h"
+
+namespace velmira {
+namespace {
+
+using namespace advanced_ids;
+
+// A block is fresh while its six speed values are all 0.
+bool fresh(const AxisRunParams& b) {
+    return b.advVSV == 0 && b.advVV == 0 && b.advVA == 0 && b.advVD == 0 && b.advVK == 0 &&
+           b.advVL == 0;
+}
+
+void writeDefaults(AxisRunParams& b) {
+    b.advLinear2D = 1;
+    b.advLinear3D = b.advCircular = 0;
+    b.advConst = 1;
+    b.advTCurve = b.advSCurve = 0;
+    b.advAxis1Index = 0;
+    b.advAxis2Index = 1;
+    b.advAxis3Index = 2;
+    b.advCW = 1;
+    b.advCCW = 0;
+    b.advSym = 1;
+    b.advAsym = 0;
+    b.advVSV = 500;
+    b.advVV = 2000;
+    b.advVA = 1000;
+    b.advVD = 500;
+    b.advVK = 500;
+    b.advVL = 300;
+    b.advVAO = 20;
+    b.advFP1 = 10000;
+    b.advFP2 = 5000;
+    b.advFP3 = 2000;
+    b.advCP1 = 300;
+    b.advCP2 = 0;
+}
+
+// The block field of each of the twelve edits, in the order a run reads them.
+constexpr std::pair<int, std::int32_t AxisRunParams::*> kFields[] = {
+    {kVsv, &AxisRunParams::advVSV}, {kVv, &AxisRunParams::advVV},   {kVa, &AxisRunParams::advVA},
+    {kVd, &AxisRunParams::advVD},   {kVl, &AxisRunParams::advVL},   {kVk, &AxisRunParams::advVK},
+    {kVao, &AxisRunParams::advVAO}, {kFp1, &AxisRunParams::advFP1}, {kFp2, &AxisRunParams::advFP2},
+    {kFp3, &AxisRunParams::advFP3}, {kCp1, &AxisRunParams::advCP1}, {kCp2, &AxisRunParams::advCP2}};
+
+// The parameter edits each mode, profile and symmetry uses.
+enum Param : unsigned {
+    VSV = 1,
+    VV = 2,
+    VA = 4,
+    VD = 8,
+    VK = 16,
+    VL = 32,
+    VAO = 64,
+    kUnchanged = 0
+};
+constexpr std::pair<int, unsigned> kParamIds[] = {{kVsv, VSV}, {kVv, VV}, {kVa, VA},  {kVd, VD},
+                                                  {kVk, VK},   {kVl, VL}, {kVao, VAO}};
+
+unsigned parameterEnables(PathMode mode, VectorProfile profile, Symmetry form,
+                          ArcDirection direction) {
+    const bool asym = form == Symmetry::Asym;
+    const unsigned tCurve = asym ? VSV | VV | VA | VD | VAO : VSV | VV | VA | VAO;
+    const unsigned sCurve = asym ? VSV | VV | VK | VL | VAO : VSV | VV | VK | VAO;
+    switch (mode) {
+        case PathMode::Linear2D:
+        case PathMode::Linear3D:
+            if (profile == VectorProfile::Const) return mode == PathMode::Linear2D ? VV : VSV | VV;
+            if (profile == VectorProfile::TCurve) return tCurve;
+            if (profile == VectorProfile::SCurve) return sCurve;
+            return kUnchanged;
+        case PathMode::Circular:
+            return profile == VectorProfile::TCurve && direction != ArcDirection::None ? tCurve
+                                                                                       : kUnchanged;
+        case PathMode::None:
+            break;
+    }
+    return kUnchanged;
+}
+
+std::uint16_t axisBit(int item) {
+    return item >= 0 && item < 4 ? static_cast<std::uint16_t>(1u << item) : 0;
+}
+
+}  // namespace
+
+CAdvancedFeaturesDlg::CAdvancedFeaturesDlg(AppContext& ctx, QWidget* parent)
+    : WorkingScreen(ctx.boxes, CarriedValues{}, parent), ctx_(ctx), state_(ctx.state) {
+    setWindowTitle(QStringLiteral("Advanced Features"));
+    useTemplateFont();
+    buildTemplate();
+    connectHandlers();
+}
+
+CAdvancedFeaturesDlg::~CAdvancedFeaturesDlg() = default;
+
+void CAdvancedFeaturesDlg::connectHandlers() {
+    connect(tree_, &ModuleTree::selectionChosen, this, &CAdvancedFeaturesDlg::onSelection);
+    onClick(kLinear2D, [this] { onLinear2D(); });
+    onClick(kLinear3D, [this] { onLinear3D(); });
+    onClick(kCircular, [this] { onCircular(); });
+    onClick(kConst, [this] { onConst(); });
+    onClick(kTCurve, [this] { onCurve(VectorProfile::TCurve); });
+    onClick(kSCurve, [this] { onCurve(VectorProfile::SCurve); });
+    onClick(kSym, [this] { ApplyParameterEnables(Symmetry::Sym); });
+    onClick(kAsym, [this] { ApplyParameterEnables(Symmetry::Asym); });
+    onClick(kCW, [this] { onDirection(ArcDirection::CW); });
+    onClick(kCCW, [this] { onDirection(ArcDirection::CCW); });
+    for (int i = 0; i < 3; ++i) {
+        connect(axisLists_[i], &QComboBox::activated, this, [this, i] { onAxisChanged(i); });
+    }
+    for (const auto& [id, field] : kFields) {
+        connect(controlAs<QLineEdit>(id), &QLineEdit::textEdited, this,
+                [this, id = id] { onParameterEdited(id); });
+    }
+    onClick(kForward, [this] { onRun(true); });
+    onClick(kForwardPicture, [this] { onRun(true); });
+    onClick(kBackward, [this] { onRun(false); });
+    onClick(kBackwardPicture, [this] { onRun(false); });
+    onClick(kServo, [this] { onServo(); });
+    onClick(kServoPicture, [this] { onServo(); });
+    onClick(kStop, [this] { onStop(); });
+    onClick(kStopPicture, [this] { onStop(); });
+    onClick(kClear, [this] { onClear(); });
+    onClick(kExit, [this] { done(kResultReturn); });
+    onClick(kExitPicture, [this] { done(kResultPicture); });
+    onClick(kProfile, [this] { openProfile(); });
+}
+
+void CAdvancedFeaturesDlg::onInitDialog() {
+    placeWorkingScreen();
+    tree_->fill(state_.slotTable);
+    controlAs<QPushButton>(kBackward)->setText(QStringLiteral("      Backward"));
+    controlAs<QPushButton>(kForward)->setText(QStringLiteral("      Forward"));
+    // The caption offers what the next press does, for the servos as they are.
+    showServo(state_.advServoIsOff != 0);
+    tree_->restore(state_.selectedModuleLabel, {}, true);
+    RefreshAdvancedView();
+}
+
+void CAdvancedFeaturesDlg::onSelection(const ModuleSelection& selection) {
+    state_.currentCard = selection.card;
+    state_.currentKind = ModuleKind::Lorvex;
+    state_.currentAxisMask = 15;
+    RefreshAdvancedView();
+    state_.selectedModuleLabel = selection.moduleLabel;
+    state_.moduleNodeSelected = 1;
+}
+
+// A module keeps its own modes and values in its whole-module block, whatever
+// axis another screen left selected.
+AxisRunParams& CAdvancedFeaturesDlg::block() {
+    return state_.runParams(state_.currentCard, kAxisColumns);
+}
+
+void CAdvancedFeaturesDlg::RefreshAdvancedView() {
+    for (QButtonGroup* g : {modeGroup_, profileGroup_, symGroup_, arcGroup_}) uncheckAll(g);
+    enable({kLinear2D, kCircular, kConst, kTCurve, kSCurve, kSym, kAsym}, true);
+    enable({kLinear3D}, true);  // the screen lists four-axis modules only
+    enable({kCW, kCCW, kFp3}, false);
+    AxisRunParams& b = block();
+    if (!fresh(b)) {
+        check(kLinear2D, b.advLinear2D == 1);
+        check(kLinear3D, b.advLinear3D == 1);
+        check(kCircular, b.advCircular == 1);
+        check(kConst, b.advConst == 1);
+        check(kTCurve, b.advTCurve == 1);
+        check(kSCurve, b.advSCurve == 1);
+        const int indexes[] = {b.advAxis1Index, b.advAxis2Index, b.advAxis3Index};
+        for (int i = 0; i < 3; ++i) {
+            const QSignalBlocker blocker(axisLists_[i]);
+            axisLists_[i]->setCurrentIndex(indexes[i] >= 0 && indexes[i] < 4 ? indexes[i] : -1);
+        }
+        check(kSym, b.advSym == 1);
+        check(kAsym, b.advAsym == 1);
+        check(kCW, b.advCW == 1);
+        check(kCCW, b.advCCW == 1);
+    } else {
+        writeDefaults(b);
+        onConst();
+        check(kLinear2D, true);
+        check(kConst, true);
+        for (int i = 0; i < 3; ++i) {
+            const QSignalBlocker blocker(axisLists_[i]);
+            axisLists_[i]->setCurrentIndex(i);
+            onAxisChanged(i);
+        }
+        check(kSym, true);
+        check(kCW, true);
+    }
+    for (const auto& [id, field] : kFields) setInt(id, b.*field);
+    const bool circular = isChecked(kCircular);
+    showDirectionButtons(circular);
+    enable({kCW, kCCW}, circular);
+    enable({kConst, kTCurve, kSCurve}, !circular);
+    applyForCheckedSymmetry();
+    // The third axis's list and finish point belong to Linear 3D, on opening too.
+    enable({kFp3, kAxis3}, isChecked(kLinear3D));
+    readPositions(false);
+    showPositions();
+}
+
+void CAdvancedFeaturesDlg::showDirectionButtons(bool circular) {
+    controlAs<QPushButton>(kBackward)->setText(circular ? QStringLiteral("CCW")
+                                                        : QStringLiteral("      Backward"));
+    controlAs<QPushButton>(kForward)->setText(circular ? QStringLiteral("CW")
+                                                       : QStringLiteral("      Forward"));
+    copyPicture(kForwardPicture, circular ? kCircularForwardHolder : kLinearForwardHolder);
+    copyPicture(kBackwardPicture, circular ? kCircularBackwardHolder : kLinearBackwardHolder);
+}
+
+void CAdvancedFeaturesDlg::onLinear2D() {
+    showDirectionButtons(false);
+    enable({kSym, kAsym, kConst, kTCurve, kSCurve}, true);
+    enable({kCW, kCCW, kCp1, kCp2, kAxis3, kFp3}, false);
+    AxisRunParams& b = block();
+    b.advLinear2D = 1;
+    b.advLinear3D = b.advCircular = 0;
+    if (isChecked(kConst)) onConst();
+    applyForCheckedSymmetry();
+    switchServosOff(15);
+}
+
+void CAdvancedFeaturesDlg::onLinear3D() {
+    showDirectionButtons(false);
+    enable({kConst, kTCurve, kSCurve, kAxis3, kFp3, kSym, kAsym}, true);
+    enable({kCW, kCCW, kCp1, kCp2}, false);
+    {
+        const QSignalBlocker blocker(axisLists_[2]);
+        axisLists_[2]->setCurrentIndex(2);  // "Z-Axis", even where it clashes
+    }
+    AxisRunParams& b = block();
+    b.advLinear3D = 1;
+    b.advLinear2D = b.advCircular = 0;
+    if (isChecked(kConst)) onConst();
+    applyForCheckedSymmetry();
+    onAxisChanged(2);
+    switchServosOff(dispositionMaskNow());
+    RefreshAdvancedView();
+}
+
+void CAdvancedFeaturesDlg::onCircular() {
+    showDirectionButtons(true);
+    enable({kCW, kCCW, kCp1, kCp2, kSym, kAsym}, true);
+    enable({kAxis3, kFp3, kConst, kTCurve, kSCurve}, false);
+    // Arcs run on a T-curve; the block keeps the linear modes' profile.
+    check(kTCurve, true);
+    AxisRunParams& b = block();
+    b.advCircular = 1;
+    b.advLinear2D = b.advLinear3D = 0;
+    applyForCheckedSymmetry();
+    switchServosOff(dispositionMaskNow());
+}
+
+void CAdvancedFeaturesDlg::onConst() {
+    enable({kVv}, true);
+    enable({kVa, kVao, kVd, kVk, kVl, kSym, kAsym, kFp3, kCp1, kCp2}, false);
+    enable({kVsv, kFp3}, isChecked(kLinear3D));
+    AxisRunParams& b = block();
+    b.advConst = 1;
+    b.advTCurve = b.advSCurve = 0;
+    applyForCheckedSymmetry();
+}
+
+void CAdvancedFeaturesDlg::onCurve(VectorProfile profile) {
+    enable({kSym, kAsym}, true);
+    AxisRunParams& b = block();
+    b.advConst = 0;
+    b.advTCurve = profile == VectorProfile::TCurve ? 1 : 0;
+    b.advSCurve = profile == VectorProfile::SCurve ? 1 : 0;
+    applyForCheckedSymmetry();
+}
+
+void CAdvancedFeaturesDlg::onDirection(ArcDirection direction) {
+    AxisRunParams& b = block();
+    b.advCW = direction == ArcDirection::CW ? 1 : 0;
+    b.advCCW = direction == ArcDirection::CCW ? 1 : 0;
+    applyForCheckedSymmetry();
+}
+
+void CAdvancedFeaturesDlg::applyForCheckedSymmetry() {
+    if (isChecked(kSym)) {
+        ApplyParameterEnables(Symmetry::Sym);
+    } else if (isChecked(kAsym)) {
+        ApplyParameterEnables(Symmetry::Asym);
+    }
+}
+
+void CAdvancedFeaturesDlg::ApplyParameterEnables(Symmetry form) {
+    AxisRunParams& b = block();
+    b.advSym = form == Symmetry::Sym ? 1 : 0;
+    b.advAsym = form == Symmetry::Asym ? 1 : 0;
+    const unsigned on = parameterEnables(checkedMode(), checkedProfile(), form, checkedDirection());
+    if (on == kUnchanged) return;
+    for (const auto& [id, param] : kParamIds) enable({id}, (on & param) != 0);
+}
+
+void CAdvancedFeaturesDlg::onAxisChanged(int list) {
+    const int item = axisLists_[list]->currentIndex();
+    const std::uint16_t bit = axisBit(item);
+    std::uint16_t* masks[] = {&state_.advAxis1Mask, &state_.advAxis2Mask, &state_.advAxis3Mask};
+    *masks[list] = bit;
+    // Each list is compared with the ones before it.
+    bool clash = false;
+    if (bit != 0) {
+        for (int before = 0; before < list; ++before) clash = clash || *masks[before] == bit;
+    }
+    if (clash) boxes().show({kClashText, "Error", BoxIcon::Stop, BoxButtons::Ok});
+    std::int32_t AxisRunParams::*indexes[] = {&AxisRunParams::advAxis1Index,
+                                              &AxisRunParams::advAxis2Index,
+                                              &AxisRunParams::advAxis3Index};
+    block().*indexes[list] = item;
+}
+
+void CAdvancedFeaturesDlg::onParameterEdited(int id) {
+    bool ok = false;
+    const qlonglong v = controlAs<QLineEdit>(id)->text().toLongLong(&ok);
+    if (!ok || v < INT32_MIN || v > INT32_MAX) return;  // "-" on the way to a number waits
+    for (const auto& [fieldId, field] : kFields) {
+        if (fieldId == id) block().*field = static_cast<std::int32_t>(v);
+    }
+}
+
+bool CAdvancedFeaturesDlg::readValues(PathValues& v) {
+    std::int32_t* into[] = {&v.vsv, &v.vv,  &v.va,  &v.vd,  &v.vl,  &v.vk,
+                            &v.vao, &v.fp1, &v.fp2, &v.fp3, &v.cp1, &v.cp2};
+    for (std::size_t i = 0; i < std::size(kFields); ++i) {
+        if (!readInt(kFields[i].first, *into[i])) return false;
+    }
+    return true;
+}
+
+void CAdvancedFeaturesDlg::onRun(bool forward) {
+    PathValues values;
+    if (!readValues(values)) return;
+    state_.advForward = forward ? 1 : 0;
+    for (int i = 0; i < 3; ++i) onAxisChanged(i);
+    InterpolationRequest r;
+    r.card = state_.currentCard;
+    r.axis1 = state_.advAxis1Mask;
+    r.axis2 = state_.advAxis2Mask;
+    r.axis3 = state_.advAxis3Mask;
+    r.mode = checkedMode();
+    r.profile = checkedProfile();
+    r.symmetry = checkedSymmetry();
+    r.direction = checkedDirection();
+    r.forward = state_.advForward == 1;
+    r.values = values;
+    if (MotionLibrary* lib = library()) {
+        const InterpolationRun run = RunInterpolation(*lib, r);
+        if (run.refused) {
+            boxes().show({kClashText, "Error", BoxIcon::Stop, BoxButtons::Ok});
+        } else {
+            list_->rows().writeBlock(run.rows);
+            const PlanePoint start{static_cast<double>(logic_[0]), static_cast<double>(logic_[1])};
+            profile_.startRun(plannedPath(r, start), start);
+            if (profileWindow_) profileWindow_->modelChanged();
+        }
+    }
+    setTimer(kPositionTimer, kPositionPeriodMs);
+}
+
+void CAdvancedFeaturesDlg::onServo() {
+    for (int i = 0; i < 3; ++i) onAxisChanged(i);
+    const std::uint16_t mask = dispositionMaskNow();
+    MotionLibrary* lib = library();
+    if (!lib) return;
+    if (state_.advServoIsOff == 0) {
+        lib->SERVO_OFF(state_.currentCard, mask);
+        state_.advServoIsOff = 1;
+    } else {
+        lib->SERVO_ON(state_.currentCard, mask);
+        state_.advServoIsOff = 0;
+    }
+    showServo(state_.advServoIsOff != 0);
+}
+
+void CAdvancedFeaturesDlg::switchServosOff(std::uint16_t mask) {
+    if (MotionLibrary* lib = library()) lib->SERVO_OFF(state_.currentCard, mask);
+    state_.advServoIsOff = 1;
+    showServo(true);
+}
+
+void CAdvancedFeaturesDlg::showServo(bool off) {
+    copyPicture(kServoPicture, off ? kServoOffHolder : kServoOnHolder);
+    controlAs<QPushButton>(kServo)->setText(off ? QStringLiteral("      Servo ON")
+                                                : QStringLiteral("      Servo OFF"));
+}
+
+void CAdvancedFeaturesDlg::onStop() {
+    if (MotionLibrary* lib = library()) {
+        lib->STOP_SLOWLY(state_.currentCard, static_cast<std::uint16_t>(state_.currentAxisMask));
+        lib->CLEAR_STOP(state_.currentCard);
+    }
+    killTimer(kPositionTimer);
+}
+
+void CAdvancedFeaturesDlg::onClear() {
+    if (MotionLibrary* lib = library()) {
+        const std::uint8_t card = state_.currentCard;
+        lib->SET_LP(card, state_.advAxis1Mask, 0);
+        lib->SET_LP(card, state_.advAxis2Mask, 0);
+        lib->SET_EP(card, state_.advAxis1Mask, 0);
+        lib->SET_EP(card, state_.advAxis2Mask, 0);
+        if (isChecked(kLinear3D)) {
+            lib->SET_LP(card, state_.advAxis3Mask, 0);
+            lib->SET_EP(card, state_.advAxis3Mask, 0);
+        }
+    }
+    RefreshAdvancedView();
+}
+
+void CAdvancedFeaturesDlg::onTimer(int timerId) {
+    if (timerId != kPositionTimer) return;
+    readPositions(true);
+    showPositions();
+    profile_.addPosition({static_cast<double>(logic_[0]), static_cast<double>(logic_[1])});
+    if (profileWindow_) profileWindow_->modelChanged();
+}
+
+// The timer reads each axis's logic and encoder position in turn; the
+// refresh reads all logic positions first.
+void CAdvancedFeaturesDlg::readPositions(bool timerOrder) {
+    MotionLibrary* lib = library();
+    if (!lib) return;
+    const std::uint8_t card = state_.currentCard;
+    const std::uint16_t masks[] = {state_.advAxis1Mask, state_.advAxis2Mask, state_.advAxis3Mask};
+    const int axes = isChecked(kLinear3D) ? 3 : 2;
+    if (timerOrder) {
+        for (int i = 0; i < 2; ++i) logic_[i] = lib->GET_LP(card, masks[i]);
+        for (int i = 0; i < 2; ++i) encoder_[i] = lib->GET_EP(card, masks[i]);
+        if (axes == 3) {
+            logic_[2] = lib->GET_LP(card, masks[2]);
+            encoder_[2] = lib->GET_EP(card, masks[2]);
+        }
+    } else {
+        for (int i = 0; i < axes; ++i) logic_[i] = lib->GET_LP(card, masks[i]);
+        for (int i = 0; i < axes; ++i) encoder_[i] = lib->GET_EP(card, masks[i]);
+    }
+}
+
+void CAdvancedFeaturesDlg::showPositions() {
+    const int logic[] = {kLp1, kLp2, kLp3};
+    const int encoder[] = {kEp1, kEp2, kEp3};
+    for (int i = 0; i < 3; ++i) {
+        for (const auto& [id, value] :
+             {std::pair{logic[i], logic_[i]}, std::pair{encoder[i], encoder_[i]}}) {
+            auto* edit = controlAs<QLineEdit>(id);
+            const QString text = QString::number(value);
+            if (edit->text() != text) setInt(id, value);
+        }
+    }
+}
+
+void CAdvancedFeaturesDlg::openProfile() {
+    CProfileDlg window(ctx_.boxes, profile_);
+    profileWindow_ = &window;
+    window.exec();
+}
+
+PathMode CAdvancedFeaturesDlg::checkedMode() const {
+    return isChecked(kLinear2D)   ? PathMode::Linear2D
+           : isChecked(kLinear3D) ? PathMode::Linear3D
+           : isChecked(kCircular) ? PathMode::Circular
+                                  : PathMode::None;
+}
+
+VectorProfile CAdvancedFeaturesDlg::checkedProfile() const {
+    return isChecked(kConst)    ? VectorProfile::Const
+           : isChecked(kTCurve) ? VectorProfile::TCurve
+           : isChecked(kSCurve) ? VectorProfile::SCurve
+                                : VectorProfile::None;
+}
+
+Symmetry CAdvancedFeaturesDlg::checkedSymmetry() const {
+    return isChecked(kSym) ? Symmetry::Sym : isChecked(kAsym) ? Symmetry::Asym : Symmetry::None;
+}
+
+ArcDirection CAdvancedFeaturesDlg::checkedDirection() const {
+    return isChecked(kCW)    ? ArcDirection::CW
+           : isChecked(kCCW) ? ArcDirection::CCW
+                             : ArcDirection::None;
+}
+
+std::uint16_t CAdvancedFeaturesDlg::dispositionMaskNow() const {
+    return dispositionMask(state_.advAxis1Mask, state_.advAxis2Mask, state_.advAxis3Mask);
+}
+
+bool CAdvancedFeaturesDlg::isChecked(int id) const {
+    return controlAs<QRadioButton>(id)->isChecked();
+}
+
+void CAdvancedFeaturesDlg::check(int id, bool on) {
+    controlAs<QRadioButton>(id)->setChecked(on);
+}
+
+void CAdvancedFeaturesDlg::enable(std::initializer_list<int> ids, bool on) {
+    for (int id : ids) control(id)->setEnabled(on);
+}
+
+void CAdvancedFeaturesDlg::copyPicture(int picture, int holder) {
+    controlAs<PictureControl>(picture)->copyImageFrom(*controlAs<PictureControl>(holder));
+}
+
+}  // namespace velmira

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QPointer>
+#include <array>
+
+#include "advanced/interpolation_sequence.h"
+#include "advanced/profile_model.h"
+#include "state/app_context.h"
+#include "ui/working_screen.h"
+
+class QButtonGroup;
+class QComboBox;
+
+namespace velmira {
+
+class CProfileDlg;
+class CommandList;
+class ModuleTree;
+
+// Runs lines, arcs and circles on two or three axes of a four-axis module,
+// with the axes' positions polled while they move.
+class CAdvancedFeaturesDlg : public WorkingScreen {
+    Q_OBJECT
+  public:
+    static constexpr int kTemplateId = 132;
+    static constexpr int kPositionTimer = 1;
+    static constexpr int kPositionPeriodMs = 50;
+
+    CAdvancedFeaturesDlg(AppContext& ctx, QWidget* parent = nullptr);
+    ~CAdvancedFeaturesDlg() override;
+
+    CommandList& commandList() const { return *list_; }
+    const ProfileModel& profile() const { return profile_; }
+
+    void RefreshAdvancedView();
+
+  protected:
+    void onInitDialog() override;
+    void onTimer(int timerId) override;
+
+  private:
+    void buildTemplate();
+    void connectHandlers();
+
+    void onSelection(const ModuleSelection& selection);
+    void onLinear2D();
+    void onLinear3D();
+    void onCircular();
+    void onConst();
+    void onCurve(VectorProfile profile);
+    void onDirection(ArcDirection direction);
+    void ApplyParameterEnables(Symmetry form);
+    void applyForCheckedSymmetry();
+    void onAxisChanged(int list);  // 0, 1, 2: OnAxis1Changed .. OnAxis3Changed
+    void onParameterEdited(int id);
+    void onRun(bool forward);
+    void onServo();
+    void switchServosOff(std::uint16_t mask);
+    void showServo(bool off);
+    void onStop();
+    void onClear();
+    void openProfile();
+
+    // The working values of a run; false (after the message, with the focus
+    // on the field) when one does not hold a number.
+    bool readValues(PathValues& values);
+    void showDirectionButtons(bool circular);
+    void readPositions(bool timerOrder);
+    void showPositions();
+    PathMode checkedMode() const;
+    VectorProfile checkedProfile() const;
+    Symmetry checkedSymmetry() const;
+    ArcDirection checkedDirection() const;
+    std::uint16_t dispositionMaskNow() const;
+    AxisRunParams& block();
+    MotionLibrary* library() const { return ctx_.hw.lorvex; }
+    bool isChecked(int id) const;
+    void check(int id, bool on);
+    void enable(std::initializer_list<int> ids, bool on);
+    void copyPicture(int picture, int holder);
+
+    AppContext& ctx_;
+    AppState& state_;
+
+    ModuleTree* tree_ = nullptr;
+    CommandList* list_ = nullptr;
+    QButtonGroup* modeGroup_ = nullptr;
+    QButtonGroup* profileGroup_ = nullptr;
+    QButtonGroup* symGroup_ = nullptr;
+    QButtonGroup* arcGroup_ = nullptr;
+    std::array<QComboBox*, 3> axisLists_{};
+
+    // LP1..LP3 and EP1..EP3 as last read.
+    std::array<std::int32_t, 3> logic_{};
+    std::array<std::int32_t, 3> encoder_{};
+
+    ProfileModel profile_;
+    QPointer<CProfileDlg> profileWindow_;
+};
+
+}  // namespace velmira

@@ -1,0 +1,148 @@
+#include "advanced/profile_dlg.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <cmath>
+
+namespace velmira {
+namespace {
+
+// Tick spacing of 1, 2 or 5 times a power of ten, about `count` ticks over `span`.
+double tickStep(double span, int count) {
+    const double raw = span / count;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0}) {
+        if (m * magnitude >= raw) return m * magnitude;
+    }
+    return 10 * magnitude;
+}
+
+QString pulses(double v) {
+    return QString::number(static_cast<qlonglong>(std::llround(v)));
+}
+
+}  // namespace
+
+ProfileView::ProfileView(const ProfileModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    setAutoFillBackground(false);
+    setAccessibleName(QStringLiteral("Path"));
+}
+
+// Room at the left and the bottom for the tick labels and axis titles.
+QRectF ProfileView::plotArea() const {
+    return QRectF(rect()).adjusted(58, 8, -10, -34);
+}
+
+double ProfileView::scale() const {
+    const QRectF area = plotArea();
+    const ViewBox& v = model_.view();
+    return std::min(area.width() / (2 * v.halfWidth), area.height() / (2 * v.halfHeight));
+}
+
+QPointF ProfileView::toWidget(PlanePoint p) const {
+    const QRectF area = plotArea();
+    const ViewBox& v = model_.view();
+    const double s = scale();
+    return {area.center().x() + (p.x - v.cx) * s, area.center().y() - (p.y - v.cy) * s};
+}
+
+void ProfileView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = plotArea();
+    const double s = scale();
+    const ViewBox& v = model_.view();
+    // What the area shows, in pulses (wider than the box on one side).
+    const double left = v.cx - area.width() / 2 / s, right = v.cx + area.width() / 2 / s;
+    const double bottom = v.cy - area.height() / 2 / s, top = v.cy + area.height() / 2 / s;
+
+    painter.setPen(QColor(0xe4, 0xe8, 0xee));
+    const double stepX = tickStep(right - left, 5), stepY = tickStep(top - bottom, 5);
+    QFont small = font();
+    small.setPointSizeF(font().pointSizeF() * 0.85);
+    painter.setFont(small);
+    for (double x = std::ceil(left / stepX) * stepX; x <= right; x += stepX) {
+        const double wx = toWidget({x, 0}).x();
+        painter.setPen(QColor(0xe4, 0xe8, 0xee));
+        painter.drawLine(QPointF(wx, area.top()), QPointF(wx, area.bottom()));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(wx - 40, area.bottom() + 2, 80, 14), Qt::AlignHCenter, pulses(x));
+    }
+    for (double y = std::ceil(bottom / stepY) * stepY; y <= top; y += stepY) {
+        const double wy = toWidget({0, y}).y();
+        painter.setPen(QColor(0xe4, 0xe8, 0xee));
+        painter.drawLine(QPointF(area.left(), wy), QPointF(area.right(), wy));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(0, wy - 7, area.left() - 4, 14), Qt::AlignRight | Qt::AlignVCenter,
+                         pulses(y));
+    }
+    painter.setPen(Qt::black);
+    painter.drawRect(area);
+    painter.drawText(QRectF(area.left(), area.bottom() + 16, area.width(), 16), Qt::AlignHCenter,
+                     QStringLiteral("Axis1 (pulses)"));
+    painter.save();
+    painter.translate(10, area.center().y());
+    painter.rotate(-90);
+    painter.drawText(QRectF(-area.height() / 2, -8, area.height(), 16), Qt::AlignHCenter,
+                     QStringLiteral("Axis2 (pulses)"));
+    painter.restore();
+
+    painter.setClipRect(area);
+    const auto polyline = [this](const std::vector<PlanePoint>& points) {
+        QPainterPath path;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const QPointF w = toWidget(points[i]);
+            if (i == 0) {
+                path.moveTo(w);
+            } else {
+                path.lineTo(w);
+            }
+        }
+        return path;
+    };
+    painter.setPen(QPen(QColor::fromRgba(kPlannedColour), 2, Qt::DashLine));
+    painter.drawPath(polyline(model_.plan()));
+    painter.setPen(QPen(QColor::fromRgba(kTracedColour), 2));
+    painter.drawPath(polyline(model_.trace()));
+    if (const auto current = model_.current()) {
+        painter.setBrush(QColor::fromRgba(kTracedColour));
+        painter.drawEllipse(toWidget(*current), 4, 4);
+    }
+}
+
+CProfileDlg::CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* parent)
+    : Dialog(boxes, parent), model_(model) {
+    setWindowTitle(QStringLiteral("Profile for Advanced Features"));
+    setTemplateFont(8, {7, 15});
+    setTemplateSize({226, 152});
+    view_ = new ProfileView(model_, this);
+    tagControl(view_, kStaticId);
+    view_->setGeometry(toPixels({2, 2, 222, 126}));
+    QPushButton* zoomOut = addButton(1119, QStringLiteral("ZoomOut"), {4, 132, 60, 17});
+    QPushButton* zoomIn = addButton(1009, QStringLiteral("ZoomIn"), {68, 132, 60, 17});
+    QPushButton* fit = addButton(1010, QStringLiteral("Profile"), {132, 132, 60, 17});
+    for (QPushButton* b : {zoomOut, zoomIn, fit}) b->setStyleSheet({});
+    connect(zoomOut, &QPushButton::clicked, this, [this] {
+        model_.zoomOut();
+        view_->update();
+    });
+    connect(zoomIn, &QPushButton::clicked, this, [this] {
+        model_.zoomIn();
+        view_->update();
+    });
+    connect(fit, &QPushButton::clicked, this, [this] {
+        model_.fit();
+        view_->update();
+    });
+    // Opened to show the path: it starts fitted to it.
+    model_.fit();
+}
+
+void CProfileDlg::modelChanged() {
+    view_->update();
+}
+
+}  // namespace velmira

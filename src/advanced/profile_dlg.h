@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+#include "advanced/profile_model.h"
+#include "platform/dialog.h"
+
+namespace velmira {
+
+// Draws the planned and the traced path on the plane of Axis1 and Axis2,
+// with axes in pulses and the current point marked.
+class ProfileView : public QWidget {
+    Q_OBJECT
+  public:
+    ProfileView(const ProfileModel& model, QWidget* parent = nullptr);
+
+    // Where a point of the plane lands in the widget: one scale for both
+    // axes, so a circle stays round.
+    QPointF toWidget(PlanePoint p) const;
+
+    static constexpr QRgb kPlannedColour = 0xff1d6fb8;
+    static constexpr QRgb kTracedColour = 0xffd81e1e;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QRectF plotArea() const;
+    double scale() const;
+
+    const ProfileModel& model_;
+};
+
+// The profile window of the Advanced Features screen: the last run's path as
+// planned and as travelled, zoomed about its centre or fitted to both paths.
+class CProfileDlg : public Dialog {
+    Q_OBJECT
+  public:
+    static constexpr int kTemplateId = 144;
+
+    CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* parent = nullptr);
+
+    // The screen polled a new position or started a run.
+    void modelChanged();
+    ProfileView& view() const { return *view_; }
+
+  private:
+    ProfileModel& model_;
+    ProfileView* view_;
+};
+
+}  // namespace velmira

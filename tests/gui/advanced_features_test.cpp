@@ -1,0 +1,445 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "advanced/advanced_features_dlg.h"
+#include "advanced/advanced_features_ids.h"
+#include "advanced/profile_dlg.h"
+#include "hw/discovery.h"
+#include "platform/picture_control.h"
+#include "support/modal.h"
+#include "support/recorded_bench.h"
+#include "ui/command_list.h"
+
+namespace velmira {
+namespace {
+
+using namespace advanced_ids;
+using Texts = std::vector<std::string>;
+
+// A Lorvex in slots 1 and 3 and a Quenby in slot 5, registered; the Lorvex in
+// slot 3 chosen on another screen.
+class AdvancedFeatures : public ::testing::Test, protected test::RecordedBench {
+  protected:
+    void SetUp() override {
+        ids[1] = 69;
+        ids[3] = 69;
+        ids[5] = 82;
+        log.setResult("lorvexMF_REGISTRATION", 1);
+        log.setResult("quenbyMF_REGISTRATION", 1);
+        std::uint8_t card = 0;
+        probeAndRegister(state.slotTable, ctx.hw, card);
+        state.selectedModuleLabel = "Lorvex in Slot:3";
+        state.currentKind = ModuleKind::Lorvex;
+        state.currentCard = 3;
+    }
+    CAdvancedFeaturesDlg& make() {
+        screen = std::make_unique<CAdvancedFeaturesDlg>(ctx);
+        return *screen;
+    }
+    CAdvancedFeaturesDlg& open() {
+        make().initDialog();
+        screen->show();
+        log.clear();
+        boxes.clear();
+        return *screen;
+    }
+
+    template <class T>
+    T* get(int id) {
+        T* w = screen->controlAs<T>(id);
+        EXPECT_NE(w, nullptr) << "control " << id;
+        return w;
+    }
+    void click(int id) { QTest::mouseClick(screen->control(id), Qt::LeftButton); }
+    void choose(int list, int item) {
+        auto* combo = get<QComboBox>(list);
+        combo->setCurrentIndex(item);
+        emit combo->activated(item);
+    }
+    void type(int id, const QString& text) {
+        QLineEdit* e = get<QLineEdit>(id);
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+    QString text(int id) { return get<QLineEdit>(id)->text(); }
+    bool on(int id) { return screen->control(id)->isEnabled(); }
+    bool checked(int id) { return get<QRadioButton>(id)->isChecked(); }
+    QString caption(int id) { return get<QPushButton>(id)->text(); }
+    int picture(int id) { return get<PictureControl>(id)->resource(); }
+    CommandListModel& rows() { return screen->commandList().rows(); }
+    Texts commands() {
+        Texts out;
+        for (int r = 0; r < rows().rowCount(); ++r) out.push_back(rows().command(r).toStdString());
+        return out;
+    }
+    Texts calls(const std::string& part) const {
+        Texts out;
+        for (const Call& c : log.calls()) {
+            if (c.function.find(part) != std::string::npos) out.push_back(c.text());
+        }
+        return out;
+    }
+    // Which of the seven parameter edits take input: VSV VV VA VD VK VL VAO.
+    std::string parameters() {
+        std::string s;
+        for (int id : {kVsv, kVv, kVa, kVd, kVk, kVl, kVao}) s += on(id) ? '1' : '0';
+        return s;
+    }
+    const AxisRunParams& block() { return state.moduleRunParams[3]; }
+
+    std::unique_ptr<CAdvancedFeaturesDlg> screen;
+};
+
+TEST_F(AdvancedFeatures, AFreshModuleShowsTheDefaultsWithOnlyVVToType) {
+    make().initDialog();
+    EXPECT_EQ(screen->geometry(), QRect(0, 0, 800, 600));
+    for (const QWidget* w : screen->findChildren<QWidget*>()) {
+        if (w->isWindow() || w->isHidden()) continue;
+        EXPECT_TRUE(screen->rect().contains(w->geometry())) << w->objectName().toStdString();
+    }
+    screen->show();
+    EXPECT_EQ(screen->windowTitle(), "Advanced Features");
+    QTreeWidget* tree = get<QTreeWidget>(kTree);
+    ASSERT_EQ(tree->topLevelItemCount(), 2) << "four-axis modules only";
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0) << "no axis nodes";
+    EXPECT_EQ(tree->currentItem()->text(0), "Lorvex in Slot:3");
+    EXPECT_TRUE(checked(kLinear2D) && checked(kConst) && checked(kSym) && checked(kCW));
+    for (const auto& [list, item] :
+         {std::pair{kAxis1, 0}, std::pair{kAxis2, 1}, std::pair{kAxis3, 2}}) {
+        EXPECT_EQ(get<QComboBox>(list)->currentIndex(), item);
+    }
+    const std::pair<int, const char*> values[] = {
+        {kVsv, "500"}, {kVv, "2000"},   {kVa, "1000"},  {kVd, "500"},   {kVk, "500"},  {kVl, "300"},
+        {kVao, "20"},  {kFp1, "10000"}, {kFp2, "5000"}, {kFp3, "2000"}, {kCp1, "300"}, {kCp2, "0"}};
+    for (const auto& [id, value] : values) EXPECT_EQ(text(id), value) << id;
+    EXPECT_EQ(parameters(), "0100000");
+    EXPECT_EQ(std::tuple(state.advAxis1Mask, state.advAxis2Mask, state.advAxis3Mask),
+              std::tuple(1, 2, 4));
+    EXPECT_EQ(caption(kForward), "      Forward");
+    EXPECT_EQ(caption(kBackward), "      Backward");
+    EXPECT_EQ(caption(kServo), "      Servo ON");
+    EXPECT_EQ(picture(kForwardPicture), 260);
+    EXPECT_EQ(picture(kBackwardPicture), 261);
+    EXPECT_EQ(picture(kServoPicture), 197);
+    EXPECT_EQ(state.currentAxisMask, 15u);
+    EXPECT_EQ(block().advVV, 2000) << "the module's own block";
+
+    // Zeroing VSV to VL makes the block fresh again: the next refresh restores it.
+    click(kTCurve);
+    click(kAsym);
+    for (int id : {kVsv, kVv, kVa, kVd}) type(id, "0");
+    click(kSCurve);
+    type(kVk, "0");
+    type(kVl, "0");
+    type(kFp1, "77");
+    click(kClear);
+    EXPECT_EQ(text(kVv), "2000");
+    EXPECT_EQ(text(kFp1), "10000");
+    EXPECT_TRUE(checked(kConst));
+}
+
+// Values typed for a module stay with it, whichever axis another screen left
+// selected; the Part's block 4 x card + index would follow that axis.
+TEST_F(AdvancedFeatures, AModuleKeepsItsValuesWhateverAxisAnotherScreenLeft) {
+    state.currentAxisIndex = 1;
+    open();
+    type(kVv, "3500");
+    click(kTCurve);
+    state.currentAxisIndex = 3;  // Basic Operation chose Axis_U meanwhile
+    open();
+    EXPECT_EQ(text(kVv), "3500");
+    EXPECT_TRUE(checked(kTCurve));
+    for (const AxisRunParams& b : state.axisRunParams) EXPECT_EQ(b.advVV, 0);
+    get<QTreeWidget>(kTree)->setCurrentItem(get<QTreeWidget>(kTree)->topLevelItem(0));
+    EXPECT_EQ(state.currentCard, 1);
+    EXPECT_EQ(text(kVv), "2000") << "the module in slot 1 has its own values";
+    EXPECT_EQ(state.selectedModuleLabel, "Lorvex in Slot:1");
+}
+
+TEST_F(AdvancedFeatures, TheDispositionWarnsOfTwoEqualAxesFromTheLaterLists) {
+    open();
+    choose(kAxis1, 1);  // Y, as Axis2: Axis1 compares with nothing
+    EXPECT_TRUE(boxes.shown().empty());
+    choose(kAxis2, 1);
+    ASSERT_EQ(boxes.texts(), Texts{kClashText});
+    EXPECT_EQ(boxes.shown()[0].caption, "Error");
+    EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Stop);
+    EXPECT_EQ(get<QComboBox>(kAxis2)->currentIndex(), 1) << "the choice stays";
+    EXPECT_EQ(state.advAxis2Mask, 2);
+    EXPECT_EQ(block().advAxis2Index, 1);
+    boxes.clear();
+    click(kLinear3D);
+    choose(kAxis3, 1);
+    EXPECT_EQ(boxes.texts(), Texts{kClashText}) << "Axis3 compares with both";
+}
+
+TEST_F(AdvancedFeatures, Linear3DTakesZAndEnablesTheThirdAxisEvenOnOpening) {
+    open();
+    choose(kAxis1, 2);  // Z on the first axis
+    boxes.clear();
+    log.clear();
+    click(kLinear3D);
+    EXPECT_EQ(get<QComboBox>(kAxis3)->currentIndex(), 2) << "Z even where it clashes";
+    EXPECT_EQ(boxes.texts(), Texts{kClashText});
+    EXPECT_TRUE(on(kAxis3));
+    EXPECT_TRUE(on(kFp3)) << "the third finish point can be typed";
+    EXPECT_EQ(parameters(), "1100000") << "Linear 3D, Const: VSV and VV";
+    EXPECT_EQ(calls("SERVO_OFF"), Texts{"lorvexMF_SERVO_OFF(3,6)"}) << "the disposition axes";
+    open();
+    EXPECT_TRUE(checked(kLinear3D));
+    EXPECT_TRUE(on(kAxis3) && on(kFp3)) << "a module left in Linear 3D opens ready for it";
+    click(kLinear2D);
+    EXPECT_FALSE(on(kAxis3) || on(kFp3));
+    EXPECT_EQ(calls("SERVO_OFF"), Texts{"lorvexMF_SERVO_OFF(3,15)"}) << "Linear 2D: all four";
+}
+
+TEST_F(AdvancedFeatures, CircularTurnsTheButtonsIntoCwAndCcwOnATCurve) {
+    open();
+    click(kCircular);
+    EXPECT_EQ(caption(kForward), "CW");
+    EXPECT_EQ(caption(kBackward), "CCW");
+    EXPECT_EQ(picture(kForwardPicture), 257);
+    EXPECT_EQ(picture(kBackwardPicture), 253);
+    EXPECT_TRUE(checked(kTCurve));
+    EXPECT_FALSE(on(kConst) || on(kTCurve) || on(kSCurve));
+    EXPECT_TRUE(on(kCW) && on(kCCW) && on(kCp1) && on(kCp2));
+    EXPECT_EQ(block().advConst, 1) << "the block keeps the linear modes' profile";
+    EXPECT_EQ(parameters(), "1110001") << "T-curve, Sym, CW";
+    click(kAsym);
+    EXPECT_EQ(parameters(), "1111001");
+    click(kLinear2D);
+    EXPECT_EQ(caption(kForward), "      Forward");
+    EXPECT_EQ(picture(kForwardPicture), 260);
+}
+
+TEST_F(AdvancedFeatures, ProfilesEnableTheParametersTheyUse) {
+    open();
+    click(kTCurve);
+    EXPECT_EQ(parameters(), "1110001");
+    click(kAsym);
+    EXPECT_EQ(parameters(), "1111001");
+    click(kSCurve);
+    EXPECT_EQ(parameters(), "1100111");
+    click(kSym);
+    EXPECT_EQ(parameters(), "1100101");
+    click(kConst);
+    EXPECT_EQ(parameters(), "0100000");
+    EXPECT_FALSE(on(kSym) || on(kAsym));
+    EXPECT_EQ(std::tuple(block().advConst, block().advTCurve, block().advSCurve),
+              std::tuple(1, 0, 0));
+    EXPECT_TRUE(log.calls().empty()) << "the profile buttons call nothing";
+}
+
+TEST_F(AdvancedFeatures, BackwardRunsTheWorkedBlockAndStartsPolling) {
+    open();
+    click(kTCurve);
+    log.clear();
+    click(kBackward);
+    const Texts block{"",
+                      "lorvexMF_SET_VV(3,2000)",
+                      "lorvexMF_AXIS_ASSIGN(3,1,2,0)",
+                      "lorvexMF_VECTOR_SPEED(3,1)",
+                      "lorvexMF_SET_VSV(3,500)",
+                      "lorvexMF_SET_VA(3,1000)",
+                      "lorvexMF_LINE_2D(3,-10000,-5000)"};
+    EXPECT_EQ(commands(), block);
+    EXPECT_EQ(log.texts(), Texts(block.begin() + 1, block.end()));
+    for (int r = 0; r < rows().rowCount(); ++r) EXPECT_EQ(rows().marked(r), r % 2 == 0);
+    EXPECT_EQ(state.advForward, 0);
+    EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
+
+    click(kForwardPicture);
+    EXPECT_EQ(rows().rowCount(), 14);
+    EXPECT_EQ(rows().command(6), "lorvexMF_LINE_2D(3,10000,5000)");
+    EXPECT_EQ(rows().label(7), " 0") << "the older block below";
+}
+
+TEST_F(AdvancedFeatures, AClashRefusesTheRunButRestartsTheTimer) {
+    open();
+    choose(kAxis3, 0);  // X, as Axis1; Linear 2D does not even use it
+    boxes.clear();
+    log.clear();
+    click(kForward);
+    EXPECT_EQ(boxes.texts(), (Texts{kClashText, kClashText})) << "the list's and the run's";
+    for (const Call& c : log.calls())
+        EXPECT_EQ(c.function.rfind("lorvexMF_GET_", 0), 0u) << c.text();
+    EXPECT_EQ(rows().rowCount(), 0);
+    EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
+}
+
+TEST_F(AdvancedFeatures, APressWithAFieldThatHoldsNoNumberRunsNothing) {
+    open();
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    type(kFp2, "-");
+    click(kForward);
+    EXPECT_EQ(boxes.texts(), Texts{"Enter a whole number from -2147483648 to 2147483647."});
+    EXPECT_EQ(QApplication::focusWidget(), screen->control(kFp2));
+    EXPECT_TRUE(log.calls().empty());
+    EXPECT_EQ(rows().rowCount(), 0);
+    EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
+    type(kFp2, "x12");
+    EXPECT_EQ(text(kFp2), "12") << "letters are not taken";
+    EXPECT_EQ(block().advFP2, 12);
+}
+
+TEST_F(AdvancedFeatures, TheServoSwitchesTheDispositionAxes) {
+    open();
+    choose(kAxis3, 3);  // X, Y, U
+    click(kServo);
+    EXPECT_EQ(caption(kServo), "      Servo OFF");
+    EXPECT_EQ(picture(kServoPicture), 196);
+    click(kServoPicture);
+    EXPECT_EQ(caption(kServo), "      Servo ON");
+    EXPECT_EQ(picture(kServoPicture), 197);
+    EXPECT_EQ(log.texts(), (Texts{"lorvexMF_SERVO_ON(3,11)", "lorvexMF_SERVO_OFF(3,11)"}));
+
+    // Two lists on X with Z: X and Z are switched, not Y and Z.
+    log.clear();
+    choose(kAxis2, 0);
+    choose(kAxis3, 2);
+    click(kServo);
+    EXPECT_EQ(log.texts(), Texts{"lorvexMF_SERVO_ON(3,5)"});
+    EXPECT_EQ(state.advServoIsOff, 0);
+
+    // Reopened with the servos on, the screen says so.
+    open();
+    EXPECT_EQ(caption(kServo), "      Servo OFF");
+    EXPECT_EQ(picture(kServoPicture), 196);
+}
+
+TEST_F(AdvancedFeatures, StopStopsTheModuleAndThePolling) {
+    log.setResult("lorvexMF_GET_LP", 42);
+    open();
+    click(kForward);
+    EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
+    log.clear();
+    click(kStopPicture);
+    EXPECT_EQ(log.texts(), (Texts{"lorvexMF_STOP_SLOWLY(3,15)", "lorvexMF_CLEAR_STOP(3)"}));
+    EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
+    EXPECT_EQ(text(kLp1), "42") << "the fields keep their last values";
+    click(kStop);
+    EXPECT_EQ(log.calls().size(), 4u) << "also with nothing moving";
+}
+
+TEST_F(AdvancedFeatures, ThePollingReadsTheThirdAxisInLinear3DOnly) {
+    log.setResponder("lorvexMF_GET_LP", [](const Call& c) { return 100 * c.args[1]; });
+    log.setResponder("lorvexMF_GET_EP", [](const Call& c) { return -c.args[1]; });
+    open();
+    click(kForward);
+    log.clear();
+    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    EXPECT_EQ(log.texts(), (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)",
+                                  "lorvexMF_GET_EP(3,1)", "lorvexMF_GET_EP(3,2)"}));
+    EXPECT_EQ(text(kLp2), "200");
+    EXPECT_EQ(text(kEp1), "-1");
+    EXPECT_EQ(text(kLp3), "0") << "never read in Linear 2D";
+    click(kLinear3D);
+    log.clear();
+    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    EXPECT_EQ(log.texts(),
+              (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)", "lorvexMF_GET_EP(3,1)",
+                     "lorvexMF_GET_EP(3,2)", "lorvexMF_GET_LP(3,4)", "lorvexMF_GET_EP(3,4)"}));
+}
+
+TEST_F(AdvancedFeatures, ClearSetsThePositionsOfTheDispositionAxes) {
+    open();
+    click(kLinear3D);
+    log.clear();
+    click(kClear);
+    const Texts expected{"lorvexMF_SET_LP(3,1,0)", "lorvexMF_SET_LP(3,2,0)",
+                         "lorvexMF_SET_EP(3,1,0)", "lorvexMF_SET_EP(3,2,0)",
+                         "lorvexMF_SET_LP(3,4,0)", "lorvexMF_SET_EP(3,4,0)"};
+    const Texts made = log.texts();
+    ASSERT_GE(made.size(), 6u);
+    EXPECT_EQ(Texts(made.begin(), made.begin() + 6), expected);
+    EXPECT_EQ(rows().rowCount(), 0);
+}
+
+TEST_F(AdvancedFeatures, EnterOpensTheProfileWindowWhichDrawsTheRun) {
+    make();
+    int profileResult = -1;
+    const int result = test::execActive(*screen, [&] {
+        EXPECT_EQ(state.currentCard, 3);
+        click(kForward);
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<CProfileDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(window, nullptr) << "Enter opened no profile window";
+            EXPECT_EQ(window->windowTitle(), "Profile for Advanced Features");
+            for (const auto& [id, name] : {std::pair{1119, "ZoomOut"}, std::pair{1009, "ZoomIn"},
+                                           std::pair{1010, "Profile"}}) {
+                EXPECT_EQ(window->controlAs<QPushButton>(id)->text(), name);
+            }
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        QTest::keyClick(screen.get(), Qt::Key_Return);
+        profileResult = 0;
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(profileResult, 0) << "the profile window came back";
+    EXPECT_EQ(result, kResultReturn);
+    EXPECT_EQ(screen->profile().plan().back(), (PlanePoint{10000, 5000}));
+}
+
+TEST_F(AdvancedFeatures, ClosingControlsGiveTheirResults) {
+    for (const auto& [id, result] :
+         {std::pair{kExit, kResultReturn}, std::pair{kExitPicture, kResultPicture}}) {
+        make();
+        EXPECT_EQ(test::execActive(*screen, [&, id = id] { click(id); }), result) << id;
+    }
+}
+
+TEST(ProfileWindow, ItsPixelsShowThePlannedAndTracedPaths) {
+    test::ScriptedBoxes boxes;
+    ProfileModel model;
+    model.startRun({{0, 0}, {10000, 0}}, {0, 0});
+    model.addPosition({0, 4000});  // off the plan: the trace is its own line
+    CProfileDlg window(boxes, model);
+    window.show();
+    ProfileView& view = window.view();
+    const QImage image = view.grab().toImage();
+    const auto near = [&](QPointF at, QRgb colour) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            for (int dy = -2; dy <= 2; ++dy) {
+                const QColor c =
+                    image.pixelColor(static_cast<int>(at.x()) + dx, static_cast<int>(at.y()) + dy);
+                if (std::abs(c.red() - qRed(colour)) < 40 &&
+                    std::abs(c.green() - qGreen(colour)) < 40 &&
+                    std::abs(c.blue() - qBlue(colour)) < 40) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    // The dashes leave gaps: some points along the plan show its colour.
+    int planned = 0;
+    for (int x = 1000; x <= 9000; x += 500)
+        planned += near(view.toWidget({double(x), 0}), ProfileView::kPlannedColour);
+    EXPECT_GE(planned, 8);
+    EXPECT_TRUE(near(view.toWidget({0, 2000}), ProfileView::kTracedColour));
+    EXPECT_TRUE(near(view.toWidget({0, 4000}), ProfileView::kTracedColour)) << "the current point";
+    EXPECT_FALSE(near(view.toWidget({5000, 3000}), ProfileView::kTracedColour))
+        << "nothing elsewhere";
+
+    // Zooming in about the centre moves a point away from it, twice as far.
+    const QPointF centre = view.toWidget({model.view().cx, model.view().cy});
+    const QPointF before = view.toWidget({10000, 0});
+    QTest::mouseClick(window.control(1009), Qt::LeftButton);
+    const QPointF after = view.toWidget({10000, 0});
+    EXPECT_NEAR(after.x() - centre.x(), 2 * (before.x() - centre.x()), 1e-6);
+    QTest::mouseClick(window.control(1010), Qt::LeftButton);
+    EXPECT_EQ(view.toWidget({10000, 0}), before) << "Profile fits both paths again";
+}
+
+}  // namespace
+}  // namespace velmira
