@@ -138,8 +138,9 @@ void CAdvancedFeaturesDlg::buildTemplate() {
               true);
     addButton(kClear, QStringLiteral("Clear LP/EP"), {355, 269, 100, 15})->setStyleSheet({});
 
-    // Six blanks before the run-time captions: a little more room for the pictures.
-    const QString room = QStringLiteral("text-align: left; padding-left: 26px;");
+    // Room for the pictures: "CW" and "CCW" come without the blanks the other
+    // captions start with.
+    const QString room = QStringLiteral("text-align: left; padding-left: 44px;");
     struct Action {
         int id;
         const char* caption;

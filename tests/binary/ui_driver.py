@@ -139,7 +139,7 @@ def type_into(acc, value):
     """Replaces a field's text as a user would: click, select all, type."""
     click(acc)
     subprocess.run(["xdotool", "key", "ctrl+a"], check=True)
-    subprocess.run(["xdotool", "type", "--delay", "20", value], check=True)
+    subprocess.run(["xdotool", "type", "--delay", "20", "--", value], check=True)
 
 
 def key(name):
