@@ -173,33 +173,33 @@ void CAdvancedFeaturesDlg::RefreshAdvancedView() {
     enable({kCW, kCCW, kFp3}, false);
     AxisRunParams& b = block();
     if (!fresh(b)) {
-        check(kLinear2D, b.advLinear2D == 1);
-        check(kLinear3D, b.advLinear3D == 1);
-        check(kCircular, b.advCircular == 1);
-        check(kConst, b.advConst == 1);
-        check(kTCurve, b.advTCurve == 1);
-        check(kSCurve, b.advSCurve == 1);
+        if (b.advLinear2D == 1) check(kLinear2D);
+        if (b.advLinear3D == 1) check(kLinear3D);
+        if (b.advCircular == 1) check(kCircular);
+        if (b.advConst == 1) check(kConst);
+        if (b.advTCurve == 1) check(kTCurve);
+        if (b.advSCurve == 1) check(kSCurve);
         const int indexes[] = {b.advAxis1Index, b.advAxis2Index, b.advAxis3Index};
         for (int i = 0; i < 3; ++i) {
             const QSignalBlocker blocker(axisLists_[i]);
             axisLists_[i]->setCurrentIndex(indexes[i] >= 0 && indexes[i] < 4 ? indexes[i] : -1);
         }
-        check(kSym, b.advSym == 1);
-        check(kAsym, b.advAsym == 1);
-        check(kCW, b.advCW == 1);
-        check(kCCW, b.advCCW == 1);
+        if (b.advSym == 1) check(kSym);
+        if (b.advAsym == 1) check(kAsym);
+        if (b.advCW == 1) check(kCW);
+        if (b.advCCW == 1) check(kCCW);
     } else {
         writeDefaults(b);
         onConst();
-        check(kLinear2D, true);
-        check(kConst, true);
+        check(kLinear2D);
+        check(kConst);
         for (int i = 0; i < 3; ++i) {
             const QSignalBlocker blocker(axisLists_[i]);
             axisLists_[i]->setCurrentIndex(i);
             onAxisChanged(i);
         }
-        check(kSym, true);
-        check(kCW, true);
+        check(kSym);
+        check(kCW);
     }
     for (const auto& [id, field] : kFields) setInt(id, b.*field);
     const bool circular = isChecked(kCircular);
@@ -257,7 +257,7 @@ void CAdvancedFeaturesDlg::onCircular() {
     enable({kCW, kCCW, kCp1, kCp2, kSym, kAsym}, true);
     enable({kAxis3, kFp3, kConst, kTCurve, kSCurve}, false);
     // Arcs run on a T-curve; the block keeps the linear modes' profile.
-    check(kTCurve, true);
+    check(kTCurve);
     AxisRunParams& b = block();
     b.advCircular = 1;
     b.advLinear2D = b.advLinear3D = 0;
@@ -325,12 +325,12 @@ void CAdvancedFeaturesDlg::onAxisChanged(int list) {
     block().*indexes[list] = item;
 }
 
+// Only a number is kept; what is typed on the way to one ("-") waits.
 void CAdvancedFeaturesDlg::onParameterEdited(int id) {
-    bool ok = false;
-    const qlonglong v = controlAs<QLineEdit>(id)->text().toLongLong(&ok);
-    if (!ok || v < INT32_MIN || v > INT32_MAX) return;  // "-" on the way to a number waits
+    const auto v = numberIn(id);
+    if (!v) return;
     for (const auto& [fieldId, field] : kFields) {
-        if (fieldId == id) block().*field = static_cast<std::int32_t>(v);
+        if (fieldId == id) block().*field = *v;
     }
 }
 
@@ -456,12 +456,8 @@ void CAdvancedFeaturesDlg::showPositions() {
     const int logic[] = {kLp1, kLp2, kLp3};
     const int encoder[] = {kEp1, kEp2, kEp3};
     for (int i = 0; i < 3; ++i) {
-        for (const auto& [id, value] :
-             {std::pair{logic[i], logic_[i]}, std::pair{encoder[i], encoder_[i]}}) {
-            auto* edit = controlAs<QLineEdit>(id);
-            const QString text = QString::number(value);
-            if (edit->text() != text) setInt(id, value);
-        }
+        setInt(logic[i], logic_[i]);
+        setInt(encoder[i], encoder_[i]);
     }
 }
 
@@ -497,18 +493,6 @@ ArcDirection CAdvancedFeaturesDlg::checkedDirection() const {
 
 std::uint16_t CAdvancedFeaturesDlg::dispositionMaskNow() const {
     return dispositionMask(state_.advAxis1Mask, state_.advAxis2Mask, state_.advAxis3Mask);
-}
-
-bool CAdvancedFeaturesDlg::isChecked(int id) const {
-    return controlAs<QRadioButton>(id)->isChecked();
-}
-
-void CAdvancedFeaturesDlg::check(int id, bool on) {
-    controlAs<QRadioButton>(id)->setChecked(on);
-}
-
-void CAdvancedFeaturesDlg::enable(std::initializer_list<int> ids, bool on) {
-    for (int id : ids) control(id)->setEnabled(on);
 }
 
 void CAdvancedFeaturesDlg::copyPicture(int picture, int holder) {

@@ -74,9 +74,6 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
     std::uint16_t dispositionMaskNow() const;
     AxisRunParams& block();
     MotionLibrary* library() const { return ctx_.hw.lorvex; }
-    bool isChecked(int id) const;
-    void check(int id, bool on);
-    void enable(std::initializer_list<int> ids, bool on);
     void copyPicture(int picture, int holder);
 
     AppContext& ctx_;

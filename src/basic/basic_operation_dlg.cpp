@@ -149,14 +149,14 @@ void CBasicOperationDlg::RefreshAxisView() {
     for (QButtonGroup* g : {accGroup_, drivingGroup_, symGroup_}) uncheckAll(g);
     AxisRunParams& b = state_.currentRunParams();
     if (!b.basicUnused()) {
-        check(kTCurve, b.tCurve == 1);
-        check(kSCurve, b.sCurve == 1);
-        check(kPointToPointRadio, b.modePointToPoint == 1);
-        check(kContinuousRadio, b.modeContinuous == 1);
-        check(kManualPulsarRadio, b.modeManualPulsar == 1);
-        check(kHomeRadio, b.modeHome == 1);
-        check(kSym, b.symmetric == 1);
-        check(kAsym, b.asymmetric == 1);
+        if (b.tCurve == 1) check(kTCurve);
+        if (b.sCurve == 1) check(kSCurve);
+        if (b.modePointToPoint == 1) check(kPointToPointRadio);
+        if (b.modeContinuous == 1) check(kContinuousRadio);
+        if (b.modeManualPulsar == 1) check(kManualPulsarRadio);
+        if (b.modeHome == 1) check(kHomeRadio);
+        if (b.symmetric == 1) check(kSym);
+        if (b.asymmetric == 1) check(kAsym);
         if (b.tCurve == 1) {
             accMode_ = 0;
         } else if (b.sCurve == 1) {
@@ -173,9 +173,9 @@ void CBasicOperationDlg::RefreshAxisView() {
         }
     } else {
         writeDefaults(b);
-        check(kTCurve, true);
-        check(kPointToPointRadio, true);
-        check(kSym, true);
+        check(kTCurve);
+        check(kPointToPointRadio);
+        check(kSym);
         accMode_ = 0;
         drivingMode_ = kPointToPoint;
         symMode_ = 0;
@@ -258,10 +258,7 @@ void CBasicOperationDlg::onDrivingMode(int mode) {
 
 // Only a number is kept; what is typed on the way to one ("-") waits.
 void CBasicOperationDlg::onParameterEdited(int id) {
-    bool ok = false;
-    const qlonglong v = controlAs<QLineEdit>(id)->text().toLongLong(&ok);
-    if (!ok || v < INT32_MIN || v > INT32_MAX) return;
-    state_.currentRunParams().*fieldOf(id) = static_cast<std::int32_t>(v);
+    if (const auto v = numberIn(id)) state_.currentRunParams().*fieldOf(id) = *v;
 }
 
 void CBasicOperationDlg::onHomeModeChosen(int index) {
@@ -394,30 +391,10 @@ void CBasicOperationDlg::readAndShowStatus() {
 
 // Only the four status fields: a parameter being typed is never overwritten.
 void CBasicOperationDlg::showStatus() {
-    showNumber(kLogicPosition, status_.logicPosition);
-    showNumber(kEncoderPosition, status_.encoderPosition);
-    showNumber(kError, status_.error);
-    showNumber(kCurrentSpeed, status_.currentSpeed);
-}
-
-void CBasicOperationDlg::showNumber(int id, qint64 value) {
-    auto* edit = controlAs<QLineEdit>(id);
-    const QString text = QString::number(value);
-    if (edit->text() == text) return;
-    const QSignalBlocker block(edit);
-    edit->setText(text);
-}
-
-bool CBasicOperationDlg::isChecked(int id) const {
-    return controlAs<QRadioButton>(id)->isChecked();
-}
-
-void CBasicOperationDlg::check(int id, bool on) {
-    if (on) controlAs<QRadioButton>(id)->setChecked(true);
-}
-
-void CBasicOperationDlg::enable(std::initializer_list<int> ids, bool on) {
-    for (int id : ids) control(id)->setEnabled(on);
+    setInt(kLogicPosition, status_.logicPosition);
+    setInt(kEncoderPosition, status_.encoderPosition);
+    setInt(kError, status_.error);
+    setInt(kCurrentSpeed, status_.currentSpeed);
 }
 
 }  // namespace velmira

@@ -67,10 +67,6 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void showStatus();
     void readAndShowStatus();
     void showServoCaption(bool servoOff, const char* caption);
-    void showNumber(int id, qint64 value);
-    bool isChecked(int id) const;
-    void check(int id, bool on);
-    void enable(std::initializer_list<int> ids, bool on);
     MotionLibrary* library() const { return ctx_.hw.library(state_.currentKind); }
 
     // HomingHost.

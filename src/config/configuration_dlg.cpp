@@ -329,8 +329,4 @@ void CConfigurationDlg::showIndex(int id, int index) {
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
-void CConfigurationDlg::enable(std::initializer_list<int> ids, bool on) {
-    for (int id : ids) control(id)->setEnabled(on);
-}
-
 }  // namespace velmira

@@ -84,7 +84,6 @@ class CConfigurationDlg : public WorkingScreen {
     SoftLimitSlot& softLimitSlot();
     int currentIndexOf(int id) const;
     void showIndex(int id, int index);
-    void enable(std::initializer_list<int> ids, bool on);
     bool anyFilterChecked() const;
 
     AppContext& ctx_;

@@ -205,11 +205,37 @@ QGroupBox* Dialog::addGroupBox(const QString& text, const QRect& du) {
     return g;
 }
 
-void Dialog::setInt(int id, std::int32_t value) {
+void Dialog::setInt(int id, std::int64_t value) {
     if (auto* edit = controlAs<QLineEdit>(id)) {
+        const QString text = QString::number(value);
+        if (edit->text() == text) return;
         const QSignalBlocker block(edit);
-        edit->setText(QString::number(value));
+        edit->setText(text);
     }
+}
+
+std::optional<std::int32_t> Dialog::numberIn(int id) const {
+    const auto* edit = controlAs<QLineEdit>(id);
+    if (!edit) return std::nullopt;
+    bool ok = false;
+    const qlonglong v = edit->text().trimmed().toLongLong(&ok);
+    if (!ok || v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(v);
+}
+
+void Dialog::enable(std::initializer_list<int> ids, bool on) {
+    for (int id : ids) {
+        if (QWidget* c = control(id)) c->setEnabled(on);
+    }
+}
+
+bool Dialog::isChecked(int id) const {
+    const auto* b = controlAs<QAbstractButton>(id);
+    return b && b->isChecked();
+}
+
+void Dialog::check(int id) {
+    if (auto* b = controlAs<QAbstractButton>(id)) b->setChecked(true);
 }
 
 bool Dialog::readInt(int id, std::int32_t& value, std::int64_t min, std::int64_t max) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/message_boxes.h"
 
@@ -80,8 +81,11 @@ class Dialog : public QDialog {
     // while it is hidden.
     void setDefaultButton(int id) { defaultButton_ = id; }
 
-    // Shows a value in an edit field without notifying anyone.
-    void setInt(int id, std::int32_t value);
+    // Shows a value in an edit field without notifying anyone; a field that
+    // already shows it is left alone.
+    void setInt(int id, std::int64_t value);
+    // The edit field's text as a signed 32-bit number, if it is one; no message.
+    std::optional<std::int32_t> numberIn(int id) const;
     // Reads a whole number from an edit field into value. A field that does not
     // hold one in [min, max] gets a message and the focus, and value keeps its
     // previous content.
@@ -110,6 +114,11 @@ class Dialog : public QDialog {
     static void uncheckAll(QButtonGroup* group);
     QLabel* addLabel(const QString& text, const QRect& du);
     QGroupBox* addGroupBox(const QString& text, const QRect& du);
+
+    void enable(std::initializer_list<int> ids, bool on);
+    // Buttons that can be checked: radio buttons and check boxes.
+    bool isChecked(int id) const;
+    void check(int id);
 
     virtual void onInitDialog() {}
     virtual void onTimer(int timerId) { Q_UNUSED(timerId); }

@@ -16,6 +16,7 @@
 #include "platform/picture_control.h"
 #include "support/modal.h"
 #include "support/recorded_bench.h"
+#include "support/screen_driver.h"
 #include "ui/command_list.h"
 
 namespace velmira {
@@ -26,7 +27,9 @@ using Texts = std::vector<std::string>;
 
 // A Lorvex in slots 1 and 3 and a Quenby in slot 5, registered; the Lorvex in
 // slot 3 chosen on another screen.
-class AdvancedFeatures : public ::testing::Test, protected test::RecordedBench {
+class AdvancedFeatures : public ::testing::Test,
+                         protected test::RecordedBench,
+                         protected test::ScreenDriver<CAdvancedFeaturesDlg> {
   protected:
     void SetUp() override {
         ids[1] = 69;
@@ -52,34 +55,10 @@ class AdvancedFeatures : public ::testing::Test, protected test::RecordedBench {
         return *screen;
     }
 
-    template <class T>
-    T* get(int id) {
-        T* w = screen->controlAs<T>(id);
-        EXPECT_NE(w, nullptr) << "control " << id;
-        return w;
-    }
-    void click(int id) { QTest::mouseClick(screen->control(id), Qt::LeftButton); }
     void choose(int list, int item) {
         auto* combo = get<QComboBox>(list);
         combo->setCurrentIndex(item);
         emit combo->activated(item);
-    }
-    void type(int id, const QString& text) {
-        QLineEdit* e = get<QLineEdit>(id);
-        e->selectAll();
-        QTest::keyClick(e, Qt::Key_Delete);
-        QTest::keyClicks(e, text);
-    }
-    QString text(int id) { return get<QLineEdit>(id)->text(); }
-    bool on(int id) { return screen->control(id)->isEnabled(); }
-    bool checked(int id) { return get<QRadioButton>(id)->isChecked(); }
-    QString caption(int id) { return get<QPushButton>(id)->text(); }
-    int picture(int id) { return get<PictureControl>(id)->resource(); }
-    CommandListModel& rows() { return screen->commandList().rows(); }
-    Texts commands() {
-        Texts out;
-        for (int r = 0; r < rows().rowCount(); ++r) out.push_back(rows().command(r).toStdString());
-        return out;
     }
     Texts calls(const std::string& part) const {
         Texts out;
@@ -95,8 +74,6 @@ class AdvancedFeatures : public ::testing::Test, protected test::RecordedBench {
         return s;
     }
     const AxisRunParams& block() { return state.moduleRunParams[3]; }
-
-    std::unique_ptr<CAdvancedFeaturesDlg> screen;
 };
 
 TEST_F(AdvancedFeatures, AFreshModuleShowsTheDefaultsWithOnlyVVToType) {

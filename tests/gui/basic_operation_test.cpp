@@ -16,6 +16,7 @@
 #include "support/eventually.h"
 #include "support/modal.h"
 #include "support/recorded_bench.h"
+#include "support/screen_driver.h"
 #include "ui/command_list.h"
 
 namespace velmira {
@@ -27,7 +28,9 @@ using Texts = std::vector<std::string>;
 using test::eventually;
 
 // A Lorvex in slots 1 and 2 and a Quenby in slot 5, registered.
-class BasicOperation : public ::testing::Test, protected test::RecordedBench {
+class BasicOperation : public ::testing::Test,
+                       protected test::RecordedBench,
+                       protected test::ScreenDriver<CBasicOperationDlg> {
   protected:
     void SetUp() override {
         ids[1] = 69;
@@ -55,12 +58,6 @@ class BasicOperation : public ::testing::Test, protected test::RecordedBench {
         return *screen;
     }
 
-    template <class T>
-    T* get(int id) {
-        T* w = screen->controlAs<T>(id);
-        EXPECT_NE(w, nullptr) << "control " << id;
-        return w;
-    }
     QTreeWidget* tree() { return get<QTreeWidget>(kTree); }
     void select(const QString& module, const QString& axis = {}) {
         for (int i = 0; i < tree()->topLevelItemCount(); ++i) {
@@ -73,25 +70,6 @@ class BasicOperation : public ::testing::Test, protected test::RecordedBench {
         }
         ADD_FAILURE() << "no item " << module.toStdString() << " / " << axis.toStdString();
     }
-    void click(int id) { QTest::mouseClick(screen->control(id), Qt::LeftButton); }
-    // Typed, as a user would: every key raises its edit notification.
-    void type(int id, const QString& text) {
-        QLineEdit* e = get<QLineEdit>(id);
-        e->selectAll();
-        QTest::keyClick(e, Qt::Key_Delete);
-        QTest::keyClicks(e, text);
-    }
-    QString text(int id) { return get<QLineEdit>(id)->text(); }
-    bool on(int id) { return screen->control(id)->isEnabled(); }
-    bool checked(int id) { return get<QRadioButton>(id)->isChecked(); }
-    QString caption(int id) { return get<QPushButton>(id)->text(); }
-    int picture(int id) { return get<PictureControl>(id)->resource(); }
-    CommandListModel& rows() { return screen->commandList().rows(); }
-    Texts commands() {
-        Texts out;
-        for (int r = 0; r < rows().rowCount(); ++r) out.push_back(rows().command(r).toStdString());
-        return out;
-    }
     Texts moves() const {
         Texts out;
         for (const Call& c : log.calls()) {
@@ -102,8 +80,6 @@ class BasicOperation : public ::testing::Test, protected test::RecordedBench {
         }
         return out;
     }
-
-    std::unique_ptr<CBasicOperationDlg> screen;
 };
 
 TEST_F(BasicOperation, AFirstVisitShowsTheDefaultsAndKeepsThemInTheBlock) {
