@@ -29,4 +29,8 @@ trap 'rm -f "$rack_file"' EXIT
 printf '[slot.3.axis.Y]\nhome = [5, 3]\n' >"$rack_file"
 check_refused "--rack-file: $rack_file:2:8: slot.3.axis.Y.home: from (5) must not be above to (3)" \
     --rack-file "$rack_file"
+# A rack file nested tens of thousands of levels deep: refused, never parsed.
+awk 'BEGIN { for (i = 0; i < 40000; i++) printf "a."; print "a = 1" }' >"$rack_file"
+check_refused "--rack-file: $rack_file:1:32: key nested deeper than 16 levels, too deep for a rack file" \
+    --rack-file "$rack_file"
 echo "options: ok"

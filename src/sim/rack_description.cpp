@@ -15,6 +15,8 @@
 #include <string>
 #include <utility>
 
+#include "sim/rack_file_shape.h"
+
 namespace velmira {
 namespace {
 
@@ -465,6 +467,7 @@ std::optional<std::string> readBounded(const std::string& path, std::string& err
 }  // namespace
 
 RackFileResult parseRackFile(std::string_view text) {
+    if (const auto shape = rackFileShapeError(text)) return failure(*shape);
     try {
         const toml::table root = toml::parse(text);
         RackFileResult r = Reader().read(root);

@@ -192,6 +192,42 @@ TEST(RackFile, SyntaxErrorsCarryTheParsersPositionOnOneLine) {
     }
 }
 
+// Tens of thousands of levels would exhaust the parser's stack: such files are
+// refused before it reads them, where they go too deep or too wide.
+TEST(RackFile, DeepOrWideFilesAreRefusedBeforeParsing) {
+    std::string dotted;
+    for (int i = 0; i < 40000; ++i) dotted += "a.";
+    const std::pair<std::string, std::string> refused[] = {
+        {dotted + "a = 1\n", "1:32: key nested deeper than 16 levels"},
+        {"[axis]\n[" + dotted + "a]\n", "2:33: key nested deeper than 16 levels"},
+        {"x = { y = " + std::string(20000, '{'), "1:26: arrays or tables nested deeper than 16"},
+        {"[axis]\nlimit_plus = 5 # " + std::string(2000, '#') + "\n",
+         "2:1001: line longer than 1000 characters"},
+        {"a = \"\"\"\n" + std::string(1200, 'x') + "\n\"\"\"\n", "2:1001: line longer"},
+    };
+    for (const auto& [text, start] : refused) {
+        const RackFileResult r = parseRackFile(text);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error.rfind(start, 0), 0u) << r.error.substr(0, 200);
+    }
+    // What real files hold: dots and brackets in strings and comments, arrays
+    // of tables, the deepest key there is, a long comment within bounds.
+    const std::string fine[] = {
+        "[slot.1.axis.U] # a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q.r.s.t [[[[[[[[[[[[[[[[[[\n"
+        "pulser = 500\n",
+        "[slot.5.axis.Y]\nnear_home = [58000,\n  70000]\nhome = [60000, 62000]\n",
+        "[axis]\nlimit_plus = 90000 # " + std::string(970, '.') + "\n",
+    };
+    for (const std::string& text : fine) EXPECT_TRUE(parseRackFile(text).ok) << text.substr(0, 60);
+    const RackFileResult quoted = parseRackFile("\"a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q\" = 1\n");
+    EXPECT_NE(quoted.error.find("unknown key"), std::string::npos)
+        << "dots in quotes are no levels";
+    std::string sixteen = "a";
+    for (int i = 1; i < 16; ++i) sixteen += ".a";
+    EXPECT_NE(parseRackFile(sixteen + " = 1\n").error.find("unknown key"), std::string::npos);
+    EXPECT_NE(parseRackFile(sixteen + ".a = 1\n").error.find("deeper than 16"), std::string::npos);
+}
+
 class RackFileOnDisk : public ::testing::Test {
   protected:
     void SetUp() override {
