@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ int refuse(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit is a full card: writes fail and say so, rather than
+    // the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Options and libraries are checked before any window exists, so a mistake
     // costs nothing.
     const OptionsResult parsed = parseOptions({argv + 1, argv + argc});
@@ -59,5 +63,11 @@ int main(int argc, char** argv) {
     QtMessageBoxes boxes;
     AppContext ctx{appState, hardware.setup->hardware(), boxes, CardFiles(card)};
     ProgramScreens screens(ctx);
-    return CMotionApp(ctx, screens).initInstance();
+    const int status = CMotionApp(ctx, screens).initInstance();
+    // A trace that lost lines is a run whose record is incomplete.
+    if (CallTrace* trace = hardware.setup->trace()) {
+        trace->flush();
+        if (!trace->complete()) return 1;
+    }
+    return status;
 }

@@ -1,23 +1,22 @@
 #include "hw/call_trace.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 #include "hw/call_text.h"
 
 namespace velmira {
 
 CallTrace::OpenResult CallTrace::open(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "a");
-    if (!f) return {nullptr, path + ": " + std::strerror(errno)};
-    return {std::unique_ptr<CallTrace>(new CallTrace(f)), {}};
+    OpenedFile opened = openForAppending(path, true);
+    if (!opened.fd.valid()) return {nullptr, path + ": " + fileErrorText(opened.error, path)};
+    return {std::unique_ptr<CallTrace>(new CallTrace(std::move(opened.fd), path)), {}};
 }
 
-CallTrace::CallTrace(std::FILE* file) : file_(file) {}
+CallTrace::CallTrace(FileDescriptor fd, std::string path)
+    : fd_(std::move(fd)), path_(std::move(path)) {}
 
 CallTrace::~CallTrace() {
     flush();
-    std::fclose(file_);
 }
 
 void CallTrace::record(const std::string& call, std::int64_t result) {
@@ -39,8 +38,13 @@ void CallTrace::flushIfDue() {
 void CallTrace::flush() {
     lastFlush_ = Clock::now();
     if (buffer_.empty()) return;
-    std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    std::fflush(file_);
+    if (!failed_) {
+        if (const int error = writeAll(fd_.get(), buffer_.data(), buffer_.size())) {
+            failed_ = true;
+            std::fprintf(stderr, "velmira: --trace: %s: %s; the trace is incomplete\n",
+                         path_.c_str(), fileErrorText(error).c_str());
+        }
+    }
     buffer_.clear();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "hw/motion_library.h"
+#include "platform/host_file.h"
 
 namespace velmira {
 
@@ -20,7 +20,8 @@ class CallTrace {
     static constexpr std::chrono::milliseconds kFlushPeriod{100};
 
     struct OpenResult;
-    // Appends to the file, creating it when absent.
+    // Appends to the file, creating it when absent: a regular file or a
+    // terminal, never a pipe or another device that could block or swallow it.
     static OpenResult open(const std::string& path);
 
     ~CallTrace();
@@ -31,10 +32,16 @@ class CallTrace {
     void flushIfDue();
     void flush();
 
-  private:
-    explicit CallTrace(std::FILE* file);
+    // Whether every line reached the file. The first write that fails says so
+    // once on standard error; the lines after it are dropped.
+    bool complete() const { return !failed_; }
 
-    std::FILE* file_;
+  private:
+    CallTrace(FileDescriptor fd, std::string path);
+
+    FileDescriptor fd_;
+    std::string path_;
+    bool failed_ = false;
     std::string buffer_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastFlush_ = start_;

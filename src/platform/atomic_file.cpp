@@ -1,14 +1,40 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFileInfo>
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
+
+#include "platform/host_file.h"
 
 namespace velmira {
+namespace {
+
+bool isTempName(const char* name, const QByteArray& base) {
+    const QByteArray prefix = base + AtomicFile::kTempInfix;
+    if (std::strlen(name) != static_cast<std::size_t>(prefix.size()) + 6) return false;
+    if (std::strncmp(name, prefix.constData(), static_cast<std::size_t>(prefix.size())) != 0) {
+        return false;
+    }
+    for (const char* c = name + prefix.size(); *c; ++c) {
+        const bool alnum =
+            (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+        if (!alnum) return false;
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0644 & ~mask;
+}
+
+}  // namespace
 
 AtomicFile::AtomicFile(QString path) : path_(std::move(path)) {}
 
@@ -16,56 +42,65 @@ AtomicFile::~AtomicFile() {
     discard();
 }
 
-bool AtomicFile::open() {
-    tempPath_ = QFile::encodeName(path_) + ".XXXXXX";
+int AtomicFile::open() {
+    tempPath_ = QFile::encodeName(path_) + kTempInfix + "XXXXXX";
     fd_ = ::mkstemp(tempPath_.data());
     if (fd_ < 0) {
+        const int error = errno;
         tempPath_.clear();
-        return false;
+        return error;
     }
-    // Keep the old file's permissions; a new file gets the usual ones.
     struct stat old {};
-    const mode_t mode =
-        ::stat(QFile::encodeName(path_).constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    ::fchmod(fd_, mode);
-    return true;
+    const bool exists = ::stat(QFile::encodeName(path_).constData(), &old) == 0;
+    ::fchmod(fd_, exists && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : newFileMode());
+    return 0;
 }
 
-bool AtomicFile::write(const void* data, std::size_t size) {
-    if (fd_ < 0 || failed_) return false;
-    const char* p = static_cast<const char*>(data);
-    // A full card shows as a short write followed by an error; both count.
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failed_ = true;
-            return false;
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+int AtomicFile::write(const void* data, std::size_t size) {
+    if (fd_ < 0) return EBADF;
+    if (failed_) return failed_;
+    failed_ = writeAll(fd_, data, size);
+    return failed_;
 }
 
-bool AtomicFile::commit() {
-    if (fd_ < 0 || failed_) return false;
-    const bool flushed = ::fsync(fd_) == 0;
-    const bool closed = ::close(fd_) == 0;
+int AtomicFile::commit() {
+    if (fd_ < 0) return EBADF;
+    if (failed_) return failed_;
+    int error = ::fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
-    if (!flushed || !closed ||
-        ::rename(tempPath_.constData(), QFile::encodeName(path_).constData()) != 0) {
+    if (error == 0 && ::rename(tempPath_.constData(), QFile::encodeName(path_).constData()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
         discard();
-        return false;
+        return error;
     }
     tempPath_.clear();
     // Make the rename itself durable.
     const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
-    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY); dir >= 0) {
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+    return 0;
+}
+
+void AtomicFile::removeLeftovers(const QString& path) {
+    const QFileInfo info(path);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray base = QFile::encodeName(info.fileName());
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTempName(entry->d_name, base)) continue;
+        const QByteArray leftover = folder + '/' + entry->d_name;
+        struct stat st {};
+        if (::lstat(leftover.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::unlink(leftover.constData());
+        }
+    }
+    ::closedir(dir);
 }
 
 void AtomicFile::discard() {

@@ -1,10 +1,16 @@
 #include "settings/settings_file.h"
 
-#include <QDir>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <optional>
+#include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/host_file.h"
 #include "settings/encoder_table.h"
 
 namespace velmira {
@@ -12,29 +18,79 @@ namespace {
 
 constexpr qint64 kImageBytes = static_cast<qint64>(SettingsImage::kBytes);
 
+std::string encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 // Copies whatever follows the image in the old file, in chunks, so a file of
-// any size costs a fixed amount of memory.
-bool copyTail(const QString& oldPath, AtomicFile& out) {
-    QFile old(oldPath);
-    if (!old.exists() || old.size() <= kImageBytes) return true;
-    if (!old.open(QIODevice::ReadOnly) || !old.seek(kImageBytes)) return false;
+// any size costs a fixed amount of memory. Returns errno, 0 for success.
+int copyTail(const QString& oldPath, AtomicFile& out) {
+    OpenedFile old = openForReading(encoded(oldPath));
+    if (!old.fd.valid()) return old.error == ENOENT ? 0 : old.error;
+    if (::lseek(old.fd.get(), kImageBytes, SEEK_SET) < 0) return errno;
     char chunk[64 * 1024];
     for (;;) {
-        const qint64 n = old.read(chunk, sizeof chunk);
-        if (n < 0) return false;
-        if (n == 0) return true;
-        if (!out.write(chunk, static_cast<std::size_t>(n))) return false;
+        const ssize_t n = ::read(old.fd.get(), chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return 0;
+        if (const int error = out.write(chunk, static_cast<std::size_t>(n))) return error;
     }
 }
 
-bool writeImage(const SettingsImage& image, const QString& folder, const QString& path) {
+// The Part's own save: the image over the first bytes of the file, every byte
+// checked, for a writable file in a folder that takes no new file.
+int writeInPlace(const SettingsImage::Bytes& bytes, const QString& path) {
+    OpenedFile file = openForWriting(encoded(path));
+    if (!file.fd.valid()) return file.error;
+    if (const int error = writeAll(file.fd.get(), bytes.data(), bytes.size())) return error;
+    return ::fsync(file.fd.get()) == 0 ? 0 : errno;
+}
+
+// The file a save replaces: a symbolic link is followed to the file it names
+// (however many links deep), so that the target, not the link, gets the bytes.
+QString saveTarget(const QString& path) {
+    QString target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        const QFileInfo info(target);
+        if (!info.isSymLink()) break;
+        target = info.symLinkTarget();
+    }
+    return target;
+}
+
+// Writes the image; returns the reason it could not, or nothing.
+std::optional<std::string> writeImage(const SettingsImage& image, const QString& folder,
+                                      const QString& path) {
     // Like the controller, create the last folder level only: its parent must exist.
-    if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder)) return false;
-    AtomicFile file(path);
+    if (!QFileInfo(folder).isDir() && ::mkdir(encoded(folder).c_str(), 0777) != 0) {
+        return fileErrorText(errno == EEXIST ? ENOTDIR : errno);  // a file stands in its place
+    }
+    const QString target = saveTarget(path);
+    const std::string targetName = encoded(target);
+    struct stat st {};
+    const bool exists = ::stat(targetName.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) return fileErrorText(kNotRegularFile, targetName);
+    // A file the user may not write is not replaced behind its back.
+    if (exists && ::access(targetName.c_str(), W_OK) != 0) return fileErrorText(errno);
+    AtomicFile::removeLeftovers(target);
+
     const SettingsImage::Bytes bytes = image.toBytes();
+    AtomicFile file(target);
+    if (const int error = file.open()) {
+        const bool noNewFile = error == EACCES || error == EPERM || error == EROFS;
+        if (exists && noNewFile) {
+            if (const int inPlace = writeInPlace(bytes, target)) return fileErrorText(inPlace);
+            return std::nullopt;
+        }
+        return fileErrorText(error);
+    }
     // On any failure the temporary file is discarded and the old file stays.
-    return file.open() && file.write(bytes.data(), bytes.size()) && copyTail(path, file) &&
-           file.commit();
+    int error = file.write(bytes.data(), bytes.size());
+    if (!error) error = copyTail(target, file);
+    if (!error) error = file.commit();
+    if (error) return fileErrorText(error);
+    return std::nullopt;
 }
 
 void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, const AxisSettings& r) {
@@ -75,25 +131,50 @@ void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, cons
 int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes) {
     const auto folder = card.hostPath(kConfigFolder);
     const auto path = card.hostPath(kConfigFile);
-    if (!folder || !path || !writeImage(image, *folder, *path)) {
-        boxes.error(kWriteFailedText);
+    const std::optional<std::string> failed =
+        folder && path ? writeImage(image, *folder, *path)
+                       : std::optional<std::string>("the path leaves the card");
+    if (failed) {
+        // The message stays what users know; the reason follows on its own line.
+        boxes.error(std::string(kWriteFailedText) + "\n" + *failed);
         return -1;
     }
     return 0;
 }
 
+namespace {
+
+// Reads up to the image's size; the reason it could not, or nothing.
+std::optional<std::string> readImage(const QString& path, std::vector<std::uint8_t>& bytes) {
+    const std::string name = encoded(path);
+    OpenedFile file = openForReading(name);
+    if (!file.fd.valid()) return fileErrorText(file.error, name);
+    bytes.resize(SettingsImage::kBytes);
+    std::size_t size = 0;
+    while (size < bytes.size()) {
+        const ssize_t n = ::read(file.fd.get(), bytes.data() + size, bytes.size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fileErrorText(errno);
+        if (n == 0) break;
+        size += static_cast<std::size_t>(n);
+    }
+    bytes.resize(size);
+    return std::nullopt;
+}
+
+}  // namespace
+
 int loadAndApplySettings(SettingsImage& image, std::uint8_t card, ModuleKind kind,
                          const Hardware& hw, const CardFiles& files, MessageBoxes& boxes) {
     const auto path = files.hostPath(kConfigFile);
-    QFile file(path.value_or(QString()));
-    QByteArray bytes;
-    if (path && file.open(QIODevice::ReadOnly)) bytes = file.read(kImageBytes);
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        boxes.error(kOpenFailedText);
+    std::vector<std::uint8_t> bytes;
+    const std::optional<std::string> failed =
+        path ? readImage(*path, bytes) : std::optional<std::string>("the path leaves the card");
+    if (failed) {
+        boxes.error(std::string(kOpenFailedText) + "\n" + *failed);
         return -1;
     }
-    image.assignPrefix({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                        static_cast<std::size_t>(bytes.size())});
+    image.assignPrefix(bytes);
     applyCardSettings(image, card, kind, hw);
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/host_file.h"
 #include "sim/rack_file_shape.h"
 
 namespace velmira {
@@ -421,26 +422,20 @@ std::string errnoText(int error) {
 // Reads at most kMaxFileBytes + 1 bytes so that an endless or huge file is
 // refused without reading it all.
 std::optional<std::string> readBounded(const std::string& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        error = errnoText(errno);
+    const OpenedFile opened = openForReading(path);
+    if (!opened.fd.valid()) {
+        error = opened.error == kNotRegularFile ? fileErrorText(opened.error, path)
+                                                : errnoText(opened.error);
         return std::nullopt;
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const int fd = opened.fd.get();
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         error = errnoText(errno);
         return std::nullopt;
     }
     const std::string tooLarge = "is larger than 1 MiB, too large for a rack file";
-    if (S_ISDIR(st.st_mode)) {
-        error = errnoText(EISDIR);
-        return std::nullopt;
-    }
-    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > kMaxFileBytes) {
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxFileBytes) {
         error = tooLarge;
         return std::nullopt;
     }

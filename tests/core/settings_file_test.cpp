@@ -96,7 +96,8 @@ TEST_F(SettingsFile, CreatesOnlyTheLastFolderLevel) {
     ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
     EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), -1);
     ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].text, "Can not write the Configuration INI File");
+    EXPECT_EQ(boxes.shown()[0].text,
+              "Can not write the Configuration INI File\nno such file or folder");
     EXPECT_EQ(boxes.shown()[0].caption, "Error");
     EXPECT_FALSE(QDir(dir.path() + "/Pelmoran").exists());
 }
@@ -107,7 +108,8 @@ TEST_F(SettingsFile, UnwritableCardFailsWithTheMessage) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), -1);
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kWriteFailedText});
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{std::string(kWriteFailedText) +
+                                                      "\na part of the path is not a folder"});
 }
 
 TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
@@ -127,7 +129,10 @@ TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{kWriteFailedText});
+    EXPECT_EQ(boxes.texts(),
+              std::vector<std::string>{std::string(kWriteFailedText) +
+                                       "\nno room for the file (it would exceed the file size "
+                                       "allowed)"});
     EXPECT_EQ(fileBytes(), old);
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{"lorvex_Config.ini"})
         << "no temporary file is left behind";
@@ -136,7 +141,8 @@ TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
 TEST_F(SettingsFile, MissingFileLoadsNothingAndAppliesNothing) {
     image.record(1, 0).maxV.first = 42;
     EXPECT_EQ(load(1, ModuleKind::Lorvex), -1);
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can not open the Configuration INI File"});
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can not open the Configuration INI File\n"
+                                                      "no such file or folder"});
     EXPECT_EQ(image.record(1, 0).maxV.first, 42);
     EXPECT_TRUE(log.calls().empty());
 }

@@ -461,7 +461,7 @@ TEST_F(Configuration, SaveOnAnUnwritableCardStillCountsAsSaved) {
     ASSERT_TRUE(QDir(card.path() + "/Pelmoran").removeRecursively());
     open();
     click(1036);
-    EXPECT_EQ(boxes.texts(), Texts{kWriteFailedText});
+    EXPECT_EQ(boxes.texts(), Texts{std::string(kWriteFailedText) + "\nno such file or folder"});
     EXPECT_EQ(state.settingsSaved, 1);
 }
 

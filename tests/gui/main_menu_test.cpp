@@ -185,9 +185,9 @@ TEST_F(MainMenu, FailedSaveStillMovesOn) {
     screens.configurationVisits = {{kResultSwitch, {}}};
     boxes.answerNext(BoxAnswer::Yes);
     click(1000);
-    EXPECT_EQ(boxes.texts(),
-              (std::vector<std::string>{"Save all of settings?",
-                                        "Can not write the Configuration INI File"}));
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Save all of settings?",
+                                                       "Can not write the Configuration INI File\n"
+                                                       "no such file or folder"}));
     EXPECT_EQ(state.settingsSaved, 1);
     EXPECT_EQ(screens.opened.back(), "Basic Operation");
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -261,11 +262,15 @@ TEST_F(RackFileOnDisk, FileErrorsStartWithThePath) {
     const std::string broken = write("broken.toml", "[axis]\nlimt_plus = 1\n");
     const char elfStart[] = {0x7f, 'E', 'L', 'F', 2, 1, 1, 0, 0, 0};
     const std::string binary = write("binary.toml", std::string(elfStart, sizeof elfStart));
+    // A pipe nobody writes to would block the program in open() for ever.
+    const std::string fifo = path("pipe.toml");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<std::string, std::string> cases[] = {
         {missing, missing + ": no such file"},
         {folder, folder + ": is a folder, not a file"},
         {large, large + ": is larger than 1 MiB, too large for a rack file"},
-        {"/dev/zero", "/dev/zero: is larger than 1 MiB, too large for a rack file"},
+        {"/dev/zero", "/dev/zero: not a regular file (a device)"},
+        {fifo, fifo + ": not a regular file (a pipe)"},
         {broken, broken + ":2:1: axis.limt_plus: unknown key"},
         {"", "the rack file name is empty"},
     };

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+namespace velmira {
+
+// Our own error code beside errno's: the path names a FIFO, a device, a
+// socket or a folder where a regular file was wanted.
+inline constexpr int kNotRegularFile = -1;
+
+// Why a file could not be used, in plain words for a message: "the card is
+// full", "the folder is read-only", "no permission", "not a regular file (a
+// pipe)"... `path` is looked at to say what kind of non-regular file it is.
+std::string fileErrorText(int error, const std::string& path = {});
+
+// A file descriptor, closed with the object.
+class FileDescriptor {
+  public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+struct OpenedFile {
+    FileDescriptor fd;
+    int error = 0;  // errno, or kNotRegularFile
+};
+
+// Opens an existing file for reading without ever waiting on it: a FIFO, a
+// device, a socket or a folder is refused before anything is read.
+OpenedFile openForReading(const std::string& path);
+
+// Opens a file for appending, created (0666 less the umask) when absent: a
+// regular file, or a terminal when `terminalToo`.
+OpenedFile openForAppending(const std::string& path, bool terminalToo);
+
+// Opens an existing regular file for writing in place (no truncation),
+// refusing anything else as openForReading does.
+OpenedFile openForWriting(const std::string& path);
+
+// Writes all of `size` bytes, or says why not (errno; a short write that makes
+// no progress counts as a full card).
+int writeAll(int fd, const void* data, std::size_t size);
+
+}  // namespace velmira

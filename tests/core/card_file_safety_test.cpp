@@ -1,0 +1,195 @@
+// What a save and a load do with whatever stands where the configuration file
+// should be, and with what earlier saves left behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "hw/call_log.h"
+#include "platform/atomic_file.h"
+#include "settings/settings_file.h"
+#include "support/scripted_boxes.h"
+
+namespace velmira {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class CardFileSafety : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        image.record(1, 0).maxV = {1, {}, 123456, 0, 0};
+    }
+    QString folder() const { return dir.path() + "/Pelmoran/Orvo"; }
+    QString file() const { return folder() + "/lorvex_Config.ini"; }
+    std::string name(const QString& path) const { return QFile::encodeName(path).toStdString(); }
+    static QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    QByteArray imageBytes() const {
+        const auto b = image.toBytes();
+        return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
+    }
+    int save() { return saveSettings(image, CardFiles(dir.path()), boxes); }
+    // The names in a folder, sorted, on one line.
+    static std::string entries(const QString& where) {
+        QStringList names =
+            QDir(where).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        names.sort();
+        return names.join(u' ').toStdString();
+    }
+    static mode_t modeOf(const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    }
+    // Runs `work` as a user who is not root (root may write any file), in a
+    // child process; returns its exit status.
+    int asOrdinaryUser(const std::function<int()>& work) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+            _exit(work());
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+    }
+
+    QTemporaryDir dir;
+    test::ScriptedBoxes boxes;
+    SettingsImage image;
+};
+
+TEST_F(CardFileSafety, APipeInPlaceOfTheFileIsRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo(name(file()).c_str(), 0600), 0);
+    CallLog log;
+    RecordingMotionLibrary lorvex(ModuleKind::Lorvex, log);
+    EXPECT_EQ(
+        loadAndApplySettings(image, 1, ModuleKind::Lorvex, Hardware{&lorvex, nullptr, nullptr},
+                             CardFiles(dir.path()), boxes),
+        -1);
+    EXPECT_TRUE(log.calls().empty());
+    EXPECT_EQ(save(), -1);
+    EXPECT_EQ(boxes.texts(),
+              (Texts{"Can not open the Configuration INI File\nnot a regular file (a pipe)",
+                     "Can not write the Configuration INI File\nnot a regular file (a pipe)"}));
+    struct stat st {};
+    ASSERT_EQ(::lstat(name(file()).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "still the pipe, not replaced";
+}
+
+TEST_F(CardFileSafety, LeftoversOfInterruptedSavesAndOnlyThoseGoBeforeASave) {
+    write(file(), QByteArray(7488, 'o'));
+    for (const char* leftover : {"lorvex_Config.ini.tmp-Ab12Cd", "lorvex_Config.ini.tmp-ZZZZZZ"}) {
+        write(folder() + "/" + leftover, QByteArray(7488, 't'));
+    }
+    const QStringList kept{"lorvex_Config.ini.backup", "lorvex_Config.ini.bak",
+                           "lorvex_Config.ini.tmp-abc", "lorvex_Config.ini.tmp-Ab12Cd7",
+                           "notes.tmp-Ab12Cd"};
+    for (const QString& other : kept) write(folder() + "/" + other, "keep me");
+    ASSERT_TRUE(QDir(folder()).mkdir("lorvex_Config.ini.tmp-Dir123"));
+    ASSERT_EQ(save(), 0);
+    QStringList expected = kept;
+    expected << "lorvex_Config.ini"
+             << "lorvex_Config.ini.tmp-Dir123";
+    expected.sort();
+    EXPECT_EQ(entries(folder()), expected.join(u' ').toStdString());
+    EXPECT_EQ(read(file()), imageBytes());
+}
+
+TEST_F(CardFileSafety, ALinkIsFollowedAndItsTargetReplacedInItsOwnFolder) {
+    const QString elsewhere = dir.path() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const QString real = elsewhere + "/real.ini";
+    write(real, QByteArray(7488, 'o') + "tail");
+    ASSERT_EQ(::chmod(name(real).c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("../../elsewhere/real.ini", name(file()).c_str()), 0);
+    ASSERT_EQ(save(), 0) << (boxes.texts().empty() ? "" : boxes.texts()[0]);
+    EXPECT_TRUE(QFileInfo(file()).isSymLink()) << "the link stays a link";
+    EXPECT_EQ(read(real), imageBytes() + "tail");
+    EXPECT_EQ(modeOf(real), 0640u) << "an existing file keeps its mode";
+    EXPECT_EQ(entries(elsewhere), "real.ini");
+
+    // A link to a device is refused, and the device keeps its mode.
+    ASSERT_EQ(::unlink(name(file()).c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", name(file()).c_str()), 0);
+    const mode_t deviceMode = modeOf("/dev/null");
+    EXPECT_EQ(save(), -1);
+    EXPECT_EQ(boxes.texts().back(),
+              "Can not write the Configuration INI File\nnot a regular file (a device)");
+    EXPECT_EQ(modeOf("/dev/null"), deviceMode);
+    EXPECT_TRUE(QFileInfo(file()).isSymLink());
+
+    // A link to a file not there yet creates it, with the usual mode.
+    ASSERT_EQ(::unlink(name(file()).c_str()), 0);
+    ASSERT_EQ(::symlink(name(elsewhere + "/new.ini").c_str(), name(file()).c_str()), 0);
+    const mode_t mask = ::umask(022);
+    EXPECT_EQ(save(), 0);
+    ::umask(mask);
+    EXPECT_EQ(read(elsewhere + "/new.ini"), imageBytes());
+    EXPECT_EQ(modeOf(elsewhere + "/new.ini"), 0644u) << "not 0600 as a temporary file has";
+}
+
+TEST_F(CardFileSafety, AFileTheUserMayNotWriteIsNotReplaced) {
+    const QByteArray old(7488, 'o');
+    write(file(), old);
+    ASSERT_EQ(::chmod(name(file()).c_str(), 0444), 0);
+    for (const QString& d : {dir.path(), dir.path() + "/Pelmoran", folder()}) {
+        ASSERT_EQ(::chmod(name(d).c_str(), 0777), 0);  // the folder would take a new file
+    }
+    const QString message = dir.path() + "/message";
+    const int status = asOrdinaryUser([&] {
+        const int result = save();
+        QFile out(message);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(boxes.texts().empty() ? "" : boxes.texts()[0].c_str());
+        return result == -1 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "the save refused";
+    EXPECT_EQ(read(message), "Can not write the Configuration INI File\nno permission");
+    EXPECT_EQ(read(file()), old);
+    EXPECT_EQ(modeOf(file()), 0444u);
+}
+
+TEST_F(CardFileSafety, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+    const QByteArray tail = "notes after the image";
+    write(file(), QByteArray(7488, 'o') + tail);
+    ASSERT_EQ(::chmod(name(file()).c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(name(dir.path()).c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(name(folder()).c_str(), 0555), 0);  // no temporary file can be made
+    const int status = asOrdinaryUser([&] { return save(); });
+    ::chmod(name(folder()).c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read(file()), imageBytes() + tail);
+    EXPECT_EQ(entries(folder()), "lorvex_Config.ini");
+}
+
+TEST(AtomicFile, AFailedRenameIsAFailureAndLeavesNothingBehind) {
+    QTemporaryDir dir;
+    // A folder with something in it cannot be renamed over.
+    const QString target = dir.path() + "/target";
+    ASSERT_TRUE(QDir().mkpath(target + "/inside"));
+    AtomicFile file(target);
+    ASSERT_EQ(file.open(), 0);
+    ASSERT_EQ(file.write("x", 1), 0);
+    EXPECT_NE(file.commit(), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"target"});
+    EXPECT_TRUE(QFileInfo(target).isDir());
+}
+
+}  // namespace
+}  // namespace velmira
