@@ -22,7 +22,10 @@ check_refused() {
 }
 check_refused 'unknown option "--bogus" (see --help)' --bogus
 check_refused '--rack: "0=Quenby": the slot must be a number from 1 to 7' --rack 0=Quenby
-check_refused '--card: "/nonexistent/card" is not a folder' --card /nonexistent/card
+check_refused '--card: "/nonexistent/card": no such file or folder' --card /nonexistent/card
+check_refused '--trace needs a value; "--help" is an option (write --trace=--help for a file of that name)' \
+    --trace --help
+check_refused '--card is given twice (see --help)' --card /tmp --card /tmp
 check_refused '--card needs a value (see --help)' --card
 rack_file=$(mktemp)
 trap 'rm -f "$rack_file"' EXIT

@@ -1,7 +1,13 @@
 #include "app/options.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <set>
+
+#include "platform/host_file.h"
+#include "platform/printable.h"
 #include "sim/sim_rack.h"
 
 namespace velmira {
@@ -10,17 +16,32 @@ namespace {
 struct ValueOption {
     const char* name;
     std::string Options::*member;
+    bool path;  // a file or folder: never empty, never a word that looks like an option
 };
 
 constexpr ValueOption kValueOptions[] = {
-    {"--rack", &Options::rack},
-    {"--rack-file", &Options::rackFile},
-    {"--card", &Options::card},
-    {"--lorvex-lib", &Options::lorvexLib},
-    {"--quenby-lib", &Options::quenbyLib},
-    {"--backplane-lib", &Options::backplaneLib},
-    {"--trace", &Options::trace},
+    {"--rack", &Options::rack, false},
+    {"--rack-file", &Options::rackFile, true},
+    {"--card", &Options::card, true},
+    {"--lorvex-lib", &Options::lorvexLib, true},
+    {"--quenby-lib", &Options::quenbyLib, true},
+    {"--backplane-lib", &Options::backplaneLib, true},
+    {"--trace", &Options::trace, true},
 };
+
+// The card folder must be there, and be one the program may enter and write,
+// or the first save would fail long after the mistake.
+std::string checkCard(const std::string& card) {
+    struct stat st {};
+    if (::stat(card.c_str(), &st) != 0) {
+        return "--card: " + quotedForMessage(card) + ": " + fileErrorText(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) return "--card: " + quotedForMessage(card) + " is not a folder";
+    if (::access(card.c_str(), R_OK | W_OK | X_OK) != 0) {
+        return "--card: " + quotedForMessage(card) + ": " + fileErrorText(errno);
+    }
+    return {};
+}
 
 std::string checkValues(Options& o) {
     if (const auto parsed = parseSlotList(o.rack); !parsed.ids) {
@@ -31,9 +52,7 @@ std::string checkValues(Options& o) {
         if (!read.ok) return "--rack-file: " + read.error;
         o.rackDescription = read.rack;
     }
-    if (!o.card.empty() && !QFileInfo(QString::fromStdString(o.card)).isDir()) {
-        return "--card: \"" + o.card + "\" is not a folder";
-    }
+    if (!o.card.empty()) return checkCard(o.card);
     return {};
 }
 
@@ -42,6 +61,7 @@ std::string checkValues(Options& o) {
 OptionsResult parseOptions(const std::vector<std::string>& args) {
     OptionsResult r;
     r.options.rack = kDefaultRack;
+    std::set<std::string> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -55,17 +75,36 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
             if (name == o.name) option = &o;
         }
         if (!option) {
-            r.error = "unknown option \"" + arg + "\" (see --help)";
+            r.error = "unknown option " + quotedForMessage(arg) + " (see --help)";
             return r;
         }
+        // A second value would silently win over the first, which nobody checked.
+        if (!given.insert(name).second) {
+            r.error = name + " is given twice (see --help)";
+            return r;
+        }
+        std::string value;
         if (eq != std::string::npos) {
-            r.options.*option->member = arg.substr(eq + 1);
+            value = arg.substr(eq + 1);
         } else if (i + 1 < args.size()) {
-            r.options.*option->member = args[++i];
+            value = args[++i];
+            // "--trace --help" means a forgotten value, not a file named --help.
+            if (option->path && value.rfind("--", 0) == 0) {
+                r.error = name + " needs a value; " + quotedForMessage(value) +
+                          " is an option (write " + name + "=" + printable(value) +
+                          " for a file of that name)";
+                return r;
+            }
         } else {
             r.error = name + " needs a value (see --help)";
             return r;
         }
+        // Only the rack may be empty: the empty rack.
+        if (option->path && value.empty()) {
+            r.error = name + ": the path is empty";
+            return r;
+        }
+        r.options.*option->member = value;
     }
     if (!r.options.help) r.error = checkValues(r.options);
     return r;
@@ -102,7 +141,10 @@ std::string helpText(const std::string& defaultCard) {
            "  --trace FILE          append one line per library call to FILE: the\n"
            "                        microseconds since start, the call, its result\n"
            "                        (default: no trace)\n"
-           "  --help                show this help and exit\n";
+           "  -h, --help            show this help and exit\n"
+           "\n"
+           "Each option may be given once. A path that starts with -- is written\n"
+           "--option=--path.\n";
 }
 
 }  // namespace velmira

@@ -1,11 +1,15 @@
 #include "hw/loaded_library.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <QFileInfo>
+#include <cerrno>
 #include <type_traits>
 #include <utility>
 
+#include "platform/host_file.h"
+#include "platform/printable.h"
 #include "velmira/motion_abi.h"
 
 namespace velmira {
@@ -44,16 +48,20 @@ std::int64_t callAs(void* function, std::span<const std::int64_t> args) {
 }  // namespace
 
 SharedObject::OpenResult SharedObject::open(const std::string& path) {
+    const std::string shown = printable(path);
+    // The system's own reason: a name too long is no missing file.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {nullptr, shown + ": " + fileErrorText(errno)};
+    if (!S_ISREG(st.st_mode)) return {nullptr, shown + ": " + fileErrorText(kNotRegularFile, path)};
     const QFileInfo info(QString::fromStdString(path));
-    if (!info.exists()) return {nullptr, path + ": no such file"};
-    if (!info.isFile()) return {nullptr, path + ": not a file"};
     // An absolute path, so the loader never searches for it.
     const std::string absolute = info.absoluteFilePath().toStdString();
     dlerror();
     void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        return {nullptr, path + ": cannot be loaded: " + (why ? why : "unknown reason")};
+        return {nullptr,
+                shown + ": cannot be loaded: " + escapedForMessage(why ? why : "unknown reason")};
     }
     return {std::shared_ptr<SharedObject>(new SharedObject(path, handle)), {}};
 }
@@ -78,7 +86,7 @@ LoadedMotionLibrary::LoadResult LoadedMotionLibrary::load(ModuleKind kind,
         if (!lib->functions_[i]) missing += (missing.empty() ? "" : ", ") + name;
     }
     if (!missing.empty()) {
-        return {nullptr, object->path() + ": lacks " + missing};
+        return {nullptr, printable(object->path()) + ": lacks " + missing};
     }
     return {std::move(lib), {}};
 }
@@ -106,7 +114,7 @@ LoadedBackplane::LoadResult LoadedBackplane::load(std::shared_ptr<SharedObject> 
     std::string missing;
     if (!bp->getSlotAddr_) missing = "GetSlotAddr";
     if (!bp->ioReadByte_) missing += std::string(missing.empty() ? "" : ", ") + "IoReadByte";
-    if (!missing.empty()) return {nullptr, object->path() + ": lacks " + missing};
+    if (!missing.empty()) return {nullptr, printable(object->path()) + ": lacks " + missing};
     return {std::move(bp), {}};
 }
 

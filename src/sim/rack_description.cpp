@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/host_file.h"
+#include "platform/printable.h"
 #include "sim/rack_file_shape.h"
 
 namespace velmira {
@@ -72,28 +73,12 @@ void copyKey(const AxisKey& key, const AxisMachine& from, AxisMachine& to) {
 
 // Control characters would split the one-line message or reach the terminal.
 std::string oneLine(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kHex[u >> 4];
-            out += kHex[u & 0xf];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return escapedForMessage(text);
 }
 
+// A value or key as a message quotes it: escaped and shortened.
 std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return oneLine(out + "\"");
+    return quotedForMessage(text);
 }
 
 // A key as it would be written in a dotted path: bare when TOML allows it.
@@ -102,7 +87,7 @@ std::string keyText(std::string_view key) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '_' || c == '-';
     });
-    return bare ? std::string(key) : quoted(key);
+    return bare ? printable(key) : quoted(key);
 }
 
 std::string typeName(const toml::node& node) {
@@ -484,14 +469,14 @@ RackFileResult readRackFile(const std::string& path) {
     try {
         std::string error;
         const std::optional<std::string> text = readBounded(path, error);
-        if (!text) return failure(path + ": " + error);
+        if (!text) return failure(printable(path) + ": " + error);
         RackFileResult r = parseRackFile(*text);
         // Parse errors start with LINE:COLUMN, which follows the path directly.
         const bool located = !r.error.empty() && r.error[0] >= '0' && r.error[0] <= '9';
-        if (!r.ok) r.error = oneLine(path) + (located ? ":" : ": ") + r.error;
+        if (!r.ok) r.error = printable(path) + (located ? ":" : ": ") + r.error;
         return r;
     } catch (const std::exception& e) {
-        return failure(path + ": " + e.what());
+        return failure(printable(path) + ": " + e.what());
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/printable.h"
+
 namespace velmira {
 namespace {
 
@@ -36,7 +38,7 @@ SlotListResult parseSlotList(std::string_view slotList) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = trim(rest.substr(0, comma));
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        const std::string quoted = "\"" + std::string(item) + "\"";
+        const std::string quoted = quotedForMessage(item);
         const std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) {
             return {std::nullopt, quoted + " is not slot=module"};

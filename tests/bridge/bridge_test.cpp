@@ -80,17 +80,22 @@ TEST(Bridge, RefusesPathsThatAreNoLibrary) {
     o.rack = kDefaultRack;
     o.backplaneLib = "/no/such/libslots.so";
     EXPECT_EQ(HardwareSetup::create(o).error,
-              "--backplane-lib: /no/such/libslots.so: no such file");
+              "--backplane-lib: /no/such/libslots.so: no such file or folder");
     o.backplaneLib = text;
     EXPECT_EQ(HardwareSetup::create(o).error.rfind(
                   "--backplane-lib: " + text + ": cannot be loaded: ", 0),
               0u);
     o.backplaneLib = dir.path().toStdString();
     EXPECT_EQ(HardwareSetup::create(o).error,
-              "--backplane-lib: " + o.backplaneLib + ": not a file");
+              "--backplane-lib: " + o.backplaneLib + ": is a folder, not a file");
     // A bare name is a file in no folder we search: it must exist as given.
     o.backplaneLib = "libc.so.6";
-    EXPECT_EQ(HardwareSetup::create(o).error, "--backplane-lib: libc.so.6: no such file");
+    EXPECT_EQ(HardwareSetup::create(o).error, "--backplane-lib: libc.so.6: no such file or folder");
+    // The system's own reason: a name too long is not a missing file.
+    o.backplaneLib = "/" + std::string(5000, 'x') + ".so";
+    const std::string tooLong = HardwareSetup::create(o).error;
+    EXPECT_NE(tooLong.find(": file name too long"), std::string::npos) << tooLong.substr(0, 300);
+    EXPECT_LT(tooLong.size(), 300u) << "the path is shortened in the message";
 }
 
 struct TraceLine {

@@ -2,7 +2,6 @@
 // should be, and with what earlier saves left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -13,6 +12,7 @@
 #include "hw/call_log.h"
 #include "platform/atomic_file.h"
 #include "settings/settings_file.h"
+#include "support/ordinary_user.h"
 #include "support/scripted_boxes.h"
 
 namespace velmira {
@@ -54,18 +54,6 @@ class CardFileSafety : public ::testing::Test {
     static mode_t modeOf(const QString& path) {
         struct stat st {};
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-    }
-    // Runs `work` as a user who is not root (root may write any file), in a
-    // child process; returns its exit status.
-    int asOrdinaryUser(const std::function<int()>& work) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
-            _exit(work());
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
     }
 
     QTemporaryDir dir;
@@ -151,7 +139,7 @@ TEST_F(CardFileSafety, AFileTheUserMayNotWriteIsNotReplaced) {
         ASSERT_EQ(::chmod(name(d).c_str(), 0777), 0);  // the folder would take a new file
     }
     const QString message = dir.path() + "/message";
-    const int status = asOrdinaryUser([&] {
+    const int status = test::asOrdinaryUser([&] {
         const int result = save();
         QFile out(message);
         if (out.open(QIODevice::WriteOnly))
@@ -170,7 +158,7 @@ TEST_F(CardFileSafety, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
     ASSERT_EQ(::chmod(name(file()).c_str(), 0666), 0);
     ASSERT_EQ(::chmod(name(dir.path()).c_str(), 0755), 0);
     ASSERT_EQ(::chmod(name(folder()).c_str(), 0555), 0);  // no temporary file can be made
-    const int status = asOrdinaryUser([&] { return save(); });
+    const int status = test::asOrdinaryUser([&] { return save(); });
     ::chmod(name(folder()).c_str(), 0755);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(read(file()), imageBytes() + tail);

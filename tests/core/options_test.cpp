@@ -1,9 +1,12 @@
 #include "app/options.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <fstream>
+
+#include "support/ordinary_user.h"
 
 namespace velmira {
 namespace {
@@ -38,7 +41,19 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
         {{"--rack", "1=256"},
          "--rack: \"1=256\": the module must be Lorvex, LorvexF, Quenby or an ID byte 0 to 255"},
         {{"--rack", "Lorvex"}, "--rack: \"Lorvex\" is not slot=module"},
-        {{"--card", "/no/such/folder"}, "--card: \"/no/such/folder\" is not a folder"},
+        {{"--card", "/no/such/folder"}, "--card: \"/no/such/folder\": no such file or folder"},
+        {{"--card", "/dev/null"}, "--card: \"/dev/null\" is not a folder"},
+        // A second value would win unchecked; an empty path would mean the default.
+        {{"--card=/tmp", "--card", "/tmp"}, "--card is given twice (see --help)"},
+        {{"--rack", "", "--rack=1=Lorvex"}, "--rack is given twice (see --help)"},
+        {{"--trace", ""}, "--trace: the path is empty"},
+        {{"--rack-file="}, "--rack-file: the path is empty"},
+        {{"--trace", "--help"},
+         "--trace needs a value; \"--help\" is an option (write --trace=--help for a file of "
+         "that name)"},
+        {{"--lorvex-lib", "--rack"},
+         "--lorvex-lib needs a value; \"--rack\" is an option (write --lorvex-lib=--rack for a "
+         "file of that name)"},
     };
     for (const auto& [args, message] : cases) {
         EXPECT_EQ(parseOptions(args).error, message);
@@ -62,11 +77,49 @@ TEST(Options, ReadsTheRackFileWhileCheckingTheOptions) {
               "--rack-file: " + broken + ":2:1: axis.limt_plus: unknown key");
 }
 
+TEST(Options, ARegularFileIsNoCard) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("card").toStdString();
+    std::ofstream(file) << "not a folder";
+    EXPECT_EQ(parseOptions({"--card", file}).error, "--card: \"" + file + "\" is not a folder");
+    EXPECT_TRUE(parseOptions({"--card=" + dir.path().toStdString()}).error.empty());
+    EXPECT_TRUE(parseOptions({"--trace=--odd-name"}).error.empty()) << "written with =";
+}
+
+TEST(Options, ACardFolderThatCannotBeWrittenIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 0755),
+              0);  // others may look, not write
+    const std::string card = dir.path().toStdString();
+    const std::string expected = "--card: \"" + card + "\": no permission";
+    const int status = test::asOrdinaryUser([&] {
+        return parseOptions({"--card", card}).error == expected ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "the first save would have failed";
+}
+
+TEST(Options, ValuesInMessagesCannotForgeLinesOrFloodTheTerminal) {
+    const std::string message = parseOptions({"--rack", "1=\x1b[2J\nfake\xe2\x80\xae"}).error;
+    EXPECT_EQ(message,
+              "--rack: \"1=\\x1B[2J\\x0Afake\\u202E\": the module must be Lorvex, LorvexF, "
+              "Quenby or an ID byte 0 to 255");
+    const std::string huge = parseOptions({"--bogus" + std::string(1000000, 'x')}).error;
+    EXPECT_LT(huge.size(), 300u);
+    EXPECT_NE(huge.find("\xe2\x80\xa6"), std::string::npos) << "an ellipsis says there is more";
+    const std::string c1 = parseOptions({"--card",
+                                         "/a\xc2\x85"
+                                         "b\xff"})
+                               .error;
+    EXPECT_EQ(c1.rfind("--card: \"/a\\u0085b\\xFF\"", 0), 0u) << c1;
+}
+
 TEST(Options, HelpNamesEveryOptionWithItsDefault) {
-    EXPECT_TRUE(parseOptions({"--help", "--rack", "9=x"}).options.help);
+    const OptionsResult asked = parseOptions({"--help", "--rack", "9=x"});
+    EXPECT_TRUE(asked.options.help);
+    EXPECT_TRUE(asked.error.empty()) << "help is shown whatever the other values: " << asked.error;
     const std::string help = helpText("/home/u/card");
     for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE",
-                             "--card DIR", "/home/u/card", "--help"}) {
+                             "--card DIR", "/home/u/card", "--help", "-h"}) {
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
 }
