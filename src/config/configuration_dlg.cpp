@@ -271,15 +271,30 @@ void CConfigurationDlg::refreshAll() {
     }
 }
 
-CConfigurationDlg::Field CConfigurationDlg::exchangeIn() {
+void CConfigurationDlg::readChecks() {
     softLimitEnabled_ = controlAs<QCheckBox>(1012)->isChecked();
     for (int i = 0; i < 5; ++i) filterFlags_[i] = filterBoxes_[i]->isChecked();
-    if (!readInt(1010, slMinus_)) return Field::SlMinus;
-    if (!readInt(1009, slPlus_)) return Field::SlPlus;
-    // Up to the largest value the module's signed 32-bit argument can take.
-    if (!readInt(1179, vring_, 0, 2147483647)) return Field::Vring;
-    if (!readInt(1123, maxV_, 8000, 4000000)) return Field::MaxV;
-    return Field::None;
+}
+
+bool CConfigurationDlg::readField(Field field) {
+    readChecks();
+    switch (field) {
+        case Field::SlMinus:
+            return readInt(1010, slMinus_);
+        case Field::SlPlus:
+            return readInt(1009, slPlus_);
+        case Field::Vring:
+            // Up to the largest value the module's signed 32-bit argument can take.
+            return readInt(1179, vring_, 0, 2147483647);
+        case Field::MaxV:
+            return readInt(1123, maxV_, 8000, 4000000);
+    }
+    return false;
+}
+
+bool CConfigurationDlg::readAllFields() {
+    return readField(Field::SlMinus) && readField(Field::SlPlus) && readField(Field::Vring) &&
+           readField(Field::MaxV);
 }
 
 void CConfigurationDlg::exchangeOut() {
@@ -314,7 +329,7 @@ void CConfigurationDlg::saveConfig() {
 }
 
 void CConfigurationDlg::switchToTest() {
-    if (exchangeIn() == Field::None) done(kResultSwitch);
+    if (readAllFields()) done(kResultSwitch);
 }
 
 int CConfigurationDlg::currentIndexOf(int id) const {

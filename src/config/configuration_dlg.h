@@ -33,14 +33,19 @@ class CConfigurationDlg : public WorkingScreen {
 
   private:
     // The fields exchanged with the controls, in the order they are read.
-    enum class Field { SoftLimitEnabled, Filters, SlMinus, SlPlus, Vring, MaxV, None };
+    // The edit fields exchanged with the controls.
+    enum class Field { SlMinus, SlPlus, Vring, MaxV };
 
     void buildTemplate();
     void connectHandlers();
 
-    // Reads the controls into the fields; returns the first field refused, or
-    // None. Fields after a refused one are not read.
-    Field exchangeIn();
+    // A handler reads only what it uses: the check boxes (no message can
+    // come of them), or its own edit fields, each checked with a message
+    // about that field alone when it is refused.
+    void readChecks();
+    bool readField(Field field);
+    // Leaving the screen takes every field, the first refused one stopping it.
+    bool readAllFields();
     void exchangeOut();
 
     void onSelectionChanged(const ModuleSelection& selection);

@@ -45,7 +45,7 @@ void CConfigurationDlg::callAndEcho(const std::string& text, F&& call) {
              static_cast<int>(state_.currentAxisMask))
 
 void CConfigurationDlg::onPulseMode(int index) {
-    exchangeIn();
+    readChecks();
     store([&](AxisSettings& r) {
         r.pulseMode.enabled = 1;
         r.pulseMode.first = index;
@@ -57,7 +57,7 @@ void CConfigurationDlg::onPulseMode(int index) {
 }
 
 void CConfigurationDlg::onZPhase(int index) {
-    exchangeIn();
+    readChecks();
     const int mode = currentIndexOf(1003);
     store([&](AxisSettings& r) {
         r.encoder.enabled = 1;
@@ -93,7 +93,7 @@ void CConfigurationDlg::onHardLimit(int index) {
 }
 
 void CConfigurationDlg::onHomeEdge(int index) {
-    exchangeIn();
+    readChecks();
     store([&](AxisSettings& r) {
         r.homeEdge.enabled = 1;
         r.homeEdge.first = index;
@@ -105,7 +105,7 @@ void CConfigurationDlg::onHomeEdge(int index) {
 }
 
 void CConfigurationDlg::onNearHome(int index) {
-    exchangeIn();
+    readChecks();
     store([&](AxisSettings& r) {
         r.nearHome.enabled = 1;
         r.nearHome.first = index;
@@ -142,7 +142,7 @@ void CConfigurationDlg::onInPosEnable(bool checked) {
 }
 
 void CConfigurationDlg::onInPosLogic(int index) {
-    exchangeIn();
+    readChecks();
     store([&](AxisSettings& r) { r.inPos.first = index; });
     const unsigned on = controlAs<QCheckBox>(1013)->isChecked() ? 1 : 0;
     callAndEcho(VELMIRA_ECHO("lorvexMF_SET_INPOS(%u,%i,%u,%u)", on, static_cast<unsigned>(index)),
@@ -172,7 +172,7 @@ void CConfigurationDlg::onAlarmLogic(int index) {
 }
 
 void CConfigurationDlg::onSoftLimitEnable(bool checked) {
-    exchangeIn();
+    readChecks();
     enable({1009, 1010, 1011}, checked);
     if (checked) return;  // the limits take effect when a compare source is chosen
     callAndEcho(VELMIRA_ECHO0("lorvexMF_CLEAR_SLMT(%u,%i)"),
@@ -183,8 +183,7 @@ void CConfigurationDlg::onSoftLimitEnable(bool checked) {
 
 void CConfigurationDlg::onCompareSource(int index) {
     // Limits the user did not enter never reach the module.
-    const Field refused = exchangeIn();
-    if (refused <= Field::SlPlus) return;
+    if (!readField(Field::SlMinus) || !readField(Field::SlPlus)) return;
     SoftLimitSlot& slot = softLimitSlot();
     slot.limitPlus = slPlus_;
     slot.limitMinus = slMinus_;
@@ -206,7 +205,7 @@ void CConfigurationDlg::onCompareSource(int index) {
 }
 
 void CConfigurationDlg::onFilterBox(int box, bool checked) {
-    exchangeIn();
+    readChecks();
     enable({1033}, anyFilterChecked());
     std::uint16_t& mask = state_.config.filterMask;
     mask = static_cast<std::uint16_t>(checked ? mask + kFilterBits[box] : mask - kFilterBits[box]);
@@ -214,7 +213,7 @@ void CConfigurationDlg::onFilterBox(int box, bool checked) {
 }
 
 void CConfigurationDlg::onDelay(int index) {
-    exchangeIn();
+    readChecks();
     sendFilter(index);
 }
 
@@ -232,7 +231,7 @@ void CConfigurationDlg::sendFilter(int delayIndex) {
 }
 
 void CConfigurationDlg::onVringEnable(bool checked) {
-    exchangeIn();
+    readChecks();
     store([&](AxisSettings& r) { r.vring.enabled = checked; });
     enable({1179, 1008}, checked);
     if (checked) return;  // switched on by its SET
@@ -243,7 +242,7 @@ void CConfigurationDlg::onVringEnable(bool checked) {
 }
 
 void CConfigurationDlg::onVringSet() {
-    if (exchangeIn() <= Field::Vring) return;  // never a value the user did not enter
+    if (!readField(Field::Vring)) return;  // never a value the user did not enter
     const std::int32_t value = vring_;
     store([&](AxisSettings& r) { r.vring.first = value; });
     callAndEcho(VELMIRA_ECHO("lorvexMF_VRING_ENABLE(%u,%i,%i)", value),
@@ -258,7 +257,7 @@ void CConfigurationDlg::onMaxVEnable(bool checked) {
 }
 
 void CConfigurationDlg::onMaxVSet() {
-    if (exchangeIn() <= Field::MaxV) return;
+    if (!readField(Field::MaxV)) return;
     const std::int32_t value = maxV_;
     store([&](AxisSettings& r) {
         r.maxV.enabled = 1;

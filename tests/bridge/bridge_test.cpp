@@ -62,6 +62,12 @@ TEST(Bridge, RefusesALibraryLackingAFunctionAndNamesIt) {
     EXPECT_EQ(setup.error,
               std::string("--lorvex-lib: ") + VELMIRA_TESTLIB_LACKING + ": lacks lorvexMF_SET_V");
 
+    // Every missing function is named, not only the first.
+    o.lorvexLib = VELMIRA_TESTLIB_LACKING_TWO;
+    EXPECT_EQ(HardwareSetup::create(o).error, std::string("--lorvex-lib: ") +
+                                                  VELMIRA_TESTLIB_LACKING_TWO +
+                                                  ": lacks lorvexMF_SET_V, lorvexMF_HOME_WAIT");
+
     // The two-axis role needs no four-axis function, so the same file serves there.
     o.lorvexLib.clear();
     o.quenbyLib = VELMIRA_TESTLIB_LACKING;

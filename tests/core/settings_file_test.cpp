@@ -175,6 +175,18 @@ TEST_F(SettingsFile, AppliesEveryEnabledSettingInOrderWithLowBytes) {
                          "quenbyMF_AVTRI_ENABLE(3,2)"}));
 }
 
+// "On" comes before "logic": with logic 0 the two orders differ.
+TEST_F(SettingsFile, AlarmAndInPositionPassOnThenLogic) {
+    AxisSettings& r = image.record(2, 0);
+    r.alarm = {1, {}, 0, 0, 0};
+    r.inPos = {1, {}, 0, 0, 0};
+    applyCardSettings(image, 2, ModuleKind::Lorvex, hw);
+    EXPECT_EQ(log.textsOf("lorvexMF_SET_ALARM"),
+              std::vector<std::string>{"lorvexMF_SET_ALARM(2,1,1,0)"});
+    EXPECT_EQ(log.textsOf("lorvexMF_SET_INPOS"),
+              std::vector<std::string>{"lorvexMF_SET_INPOS(2,1,1,0)"});
+}
+
 TEST_F(SettingsFile, OneRoundPerAxisOfTheKindAndNoneWithoutAKind) {
     applyCardSettings(image, 2, ModuleKind::Lorvex, hw);
     EXPECT_EQ(log.texts(),

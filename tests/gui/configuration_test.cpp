@@ -429,6 +429,46 @@ TEST_F(Configuration, RefusedFieldsStopTheHandlersThatNeedThem) {
     EXPECT_EQ(screen->result(), kResultSwitch);
 }
 
+// A handler reads only its own fields: a bad text elsewhere neither blocks it
+// nor brings a message about that other field.
+TEST_F(Configuration, ABadFieldBlocksOnlyTheSettingsThatUseIt) {
+    open();
+    click(1177);
+    click(1182);
+    log.clear();
+    type(1179, "abc");
+    click(1181);  // MaxV SET with its valid 2000000
+    choose(1002, 1);
+    click(1012);
+    type(1009, "100");
+    type(1010, "-100");
+    choose(1011, 1);
+    EXPECT_TRUE(boxes.shown().empty()) << boxes.texts().front();
+    EXPECT_EQ(calls(), (Texts{"lorvexMF_SET_MAX_V(3,15,2000000)", "lorvexMF_SET_PULSE_MODE(3,15,1)",
+                              "lorvexMF_SET_SLMT(3,15,100,-100,1)"}));
+    click(1008);
+    EXPECT_EQ(boxes.texts(), Texts{"Enter a whole number from 0 to 2147483647."});
+}
+
+TEST_F(Configuration, EnablingFollowsTheBoxesAndEveryFilterBit) {
+    open();
+    EXPECT_FALSE(get<QComboBox>(1018)->isEnabled());
+    click(1015);
+    EXPECT_TRUE(get<QComboBox>(1018)->isEnabled()) << "servo alarm on: its logic can be chosen";
+    click(1015);
+    EXPECT_FALSE(get<QComboBox>(1018)->isEnabled());
+    for (int bit = 0; bit < 5; ++bit) {
+        state.settings.record(5, 0).filter = {1, {}, 1 << bit, 2, 0};
+        selectItem("Quenby in Slot:5", "Axis_Y");
+        selectItem("Quenby in Slot:5", "Axis_X");
+        EXPECT_TRUE(get<QComboBox>(1033)->isEnabled()) << "filter bit " << bit;
+    }
+    state.settings.record(5, 0).filter = {1, {}, 0x20, 2, 0};
+    selectItem("Quenby in Slot:5", "Axis_Y");
+    selectItem("Quenby in Slot:5", "Axis_X");
+    EXPECT_FALSE(get<QComboBox>(1033)->isEnabled()) << "a bit that is no filter enables nothing";
+}
+
 TEST_F(Configuration, ClosingControlsGiveTheirResults) {
     for (const auto& [id, result] :
          {std::pair{1, kResultSwitch}, std::pair{1165, kResultSwitch}, std::pair{2, kResultReturn},

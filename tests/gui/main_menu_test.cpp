@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "app/main_menu_dlg.h"
 #include "hw/call_log.h"
@@ -23,11 +24,13 @@ using test::ScriptedBoxes;
 class EndingScreen : public WorkingScreen {
   public:
     EndingScreen(MessageBoxes& boxes, CarriedValues v, QWidget* parent, int result,
-                 std::function<void()> during, int& alive, int& mostAlive)
+                 std::function<void()> during, std::optional<CarriedValues> handBack, int& alive,
+                 int& mostAlive)
         : WorkingScreen(boxes, v, parent), alive_(alive) {
         mostAlive = std::max(mostAlive, ++alive_);
-        QTimer::singleShot(0, this, [this, result, during] {
+        QTimer::singleShot(0, this, [this, result, during, handBack] {
             if (during) during();
+            if (handBack) carried_ = *handBack;
             done(result);
         });
     }
@@ -42,11 +45,13 @@ class ScriptedScreens final : public ScreenFactory {
     struct Visit {
         int result;
         std::function<void()> during;
+        std::optional<CarriedValues> handBack = {};  // what the screen gives back
     };
     explicit ScriptedScreens(MessageBoxes& boxes) : boxes_(boxes) {}
 
     std::deque<Visit> configurationVisits, basicVisits, advancedVisits;
     std::vector<std::string> opened;
+    std::vector<CarriedValues> handedIn;  // what each screen was given
     int alive = 0, mostAlive = 0;
 
     std::unique_ptr<WorkingScreen> configuration(QWidget* parent, CarriedValues v) override {
@@ -68,8 +73,9 @@ class ScriptedScreens final : public ScreenFactory {
             visits.pop_front();
         }
         opened.push_back(name);
-        return std::make_unique<EndingScreen>(boxes_, v, parent, visit.result, visit.during, alive,
-                                              mostAlive);
+        handedIn.push_back(v);
+        return std::make_unique<EndingScreen>(boxes_, v, parent, visit.result, visit.during,
+                                              visit.handBack, alive, mostAlive);
     }
     MessageBoxes& boxes_;
 };
@@ -250,9 +256,16 @@ TEST_F(MainMenu, BasicOperationHandsBackTheCarriedValues) {
     state.settingsSaved = 1;
     screens.configurationVisits = {{kResultReturn, {}}};
     click(1000);
-    screens.basicVisits = {{kResultReturn, {}}};
+    // Basic Operation gives back two values; the next screens are handed them.
+    screens.basicVisits = {{kResultSwitch, {}, CarriedValues{7, -9}}, {kResultReturn, {}}};
+    screens.configurationVisits = {{kResultSwitch, {}}};
     click(1001);
-    EXPECT_EQ(screens.opened.back(), "Basic Operation");
+    ASSERT_EQ(screens.opened, (std::vector<std::string>{"Configuration", "Basic Operation",
+                                                        "Configuration", "Basic Operation"}));
+    for (std::size_t visit : {2u, 3u}) {
+        EXPECT_EQ(screens.handedIn[visit].first, 7) << visit;
+        EXPECT_EQ(screens.handedIn[visit].second, -9) << visit;
+    }
 }
 
 TEST_F(MainMenu, FiftySwitchesOpenOneScreenAtATime) {
