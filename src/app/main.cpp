@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/program_screens.h"
 #include "platform/qt_message_boxes.h"
+#include "settings/settings_file.h"
 
 using namespace velmira;
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
             return refuse(error.toStdString());
         }
     }
+
+    removeSaveLeftovers(CardFiles(card));
 
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

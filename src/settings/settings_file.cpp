@@ -128,6 +128,11 @@ void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, cons
 
 }  // namespace
 
+void removeSaveLeftovers(const CardFiles& card) {
+    if (const auto path = card.hostPath(kConfigFile))
+        AtomicFile::removeLeftovers(saveTarget(*path));
+}
+
 int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes) {
     const auto folder = card.hostPath(kConfigFolder);
     const auto path = card.hostPath(kConfigFile);

@@ -18,6 +18,10 @@ inline constexpr char kOpenFailedText[] = "Can not open the Configuration INI Fi
 // failure box.
 int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes);
 
+// Removes what saves interrupted by a crash or a kill left beside the file
+// (the program does so at start and before every save).
+void removeSaveLeftovers(const CardFiles& card);
+
 // Reads the file into the image (a short file replaces only what it holds) and
 // applies the records of the card to the module of the given kind. Returns 0,
 // or -1 after the failure box, with the image unchanged and nothing applied.

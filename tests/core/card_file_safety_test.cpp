@@ -165,6 +165,54 @@ TEST_F(CardFileSafety, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
     EXPECT_EQ(entries(folder()), "lorvex_Config.ini");
 }
 
+// Whatever stands where the file should be: each load and save either works
+// on a regular file or refuses with the reason, and nothing hangs.
+TEST_F(CardFileSafety, EveryKindOfThingInPlaceOfTheFile) {
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* loadReason;  // nullptr: the load works
+        const char* saveReason;  // nullptr: the save works
+    };
+    const Case cases[] = {
+        {"a folder", [&] { QDir().mkpath(file()); }, "is a folder, not a file",
+         "is a folder, not a file"},
+        {"a device", [&] { ::symlink("/dev/zero", name(file()).c_str()); },
+         "not a regular file (a device)", "not a regular file (a device)"},
+        {"a dangling link", [&] { ::symlink("gone.ini", name(file()).c_str()); },
+         "no such file or folder", nullptr},
+        {"an empty file", [&] { write(file(), {}); }, nullptr, nullptr},
+        {"a short file", [&] { write(file(), QByteArray(100, 'x')); }, nullptr, nullptr},
+        {"a long file", [&] { write(file(), QByteArray(100000, 'x')); }, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        QDir(folder()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        c.make();
+        boxes.clear();
+        SettingsImage loaded;
+        const int load = loadAndApplySettings(loaded, 1, ModuleKind::None, Hardware{},
+                                              CardFiles(dir.path()), boxes);
+        EXPECT_EQ(load, c.loadReason ? -1 : 0) << c.what;
+        if (c.loadReason) {
+            EXPECT_EQ(
+                boxes.texts(),
+                Texts{std::string("Can not open the Configuration INI File\n") + c.loadReason})
+                << c.what;
+        }
+        boxes.clear();
+        EXPECT_EQ(save(), c.saveReason ? -1 : 0) << c.what;
+        if (c.saveReason) {
+            EXPECT_EQ(
+                boxes.texts(),
+                Texts{std::string("Can not write the Configuration INI File\n") + c.saveReason})
+                << c.what;
+        } else {
+            EXPECT_EQ(read(file()).left(7488), imageBytes()) << c.what;
+        }
+    }
+}
+
 TEST(AtomicFile, AFailedRenameIsAFailureAndLeavesNothingBehind) {
     QTemporaryDir dir;
     // A folder with something in it cannot be renamed over.

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Every option with every kind of wrong value: one message line naming the
+# option, exit status 2, and no window (there is no display to open one on).
+set -u
+app=$1
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir "$work/folder"
+echo "not a folder" >"$work/file"
+mkfifo "$work/fifo"
+ln -s "$work/nowhere" "$work/dangling"
+checked=0
+refused() {
+    local option=$1; shift
+    local err rc
+    err=$(timeout 20 "$app" "$@" 2>&1 >/dev/null); rc=$?
+    [ $rc -eq 124 ] && fail "$*: hung"
+    [ $rc -eq 2 ] || fail "$*: exit $rc, not 2 ($err)"
+    [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] || fail "$*: more than one line: $err"
+    case $err in "velmira: $option"*) ;; *) fail "$*: the message does not name $option: $err" ;; esac
+    checked=$((checked + 1))
+}
+
+refused --rack --rack 1=Nonesuch
+refused --rack --rack 0=Lorvex
+refused --rack --rack 8=Lorvex
+refused --rack --rack 1=Lorvex,1=Quenby
+refused --rack --rack 1=256
+refused --rack --rack Lorvex
+refused --rack --rack 1=Lorvex --rack 2=Lorvex
+for path_option in --card --rack-file --trace --lorvex-lib --quenby-lib --backplane-lib; do
+    refused "$path_option" "$path_option" ""
+    refused "$path_option" "$path_option" "$work/fifo"
+    refused "$path_option" "$path_option=$work/file" "$path_option=$work/file"
+    refused "$path_option" "$path_option" --help
+    refused "$path_option" "$path_option"
+done
+for missing in "$work/missing" "$work/dangling" "/$(printf 'x%.0s' $(seq 5000))"; do
+    for path_option in --card --rack-file --lorvex-lib --quenby-lib --backplane-lib; do
+        refused "$path_option" "$path_option" "$missing"
+    done
+done
+refused --card --card "$work/file"
+refused --card --card /dev/null
+refused --rack-file --rack-file "$work/folder"
+refused --rack-file --rack-file /dev/zero
+refused --trace --trace "$work/folder"
+refused --trace --trace /dev/full
+refused --trace --trace "$work/missing/trace"
+refused --lorvex-lib --lorvex-lib "$work/folder"
+refused --lorvex-lib --lorvex-lib "$work/file"
+refused --backplane-lib --backplane-lib /dev/null
+refused "unknown option" --bogus
+refused "unknown option" -platform offscreen
+echo "bad input: $checked wrong values refused, each with one line and exit 2"

@@ -1,0 +1,57 @@
+// A program that saves the configuration file over and over, for the kill
+// test: a kill may land at any moment of a save.
+//   save_loop reference A|B FILE   writes the image the loop saves
+//   save_loop save CARD            saves A and B in turn until killed
+//   save_loop start CARD           what the program does at start
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "platform/message_boxes.h"
+#include "settings/settings_file.h"
+
+using namespace velmira;
+
+namespace {
+
+class Silent final : public MessageBoxes {
+  public:
+    BoxAnswer show(const BoxRequest& request) override {
+        std::fprintf(stderr, "save_loop: %s\n", request.text.c_str());
+        return BoxAnswer::Ok;
+    }
+};
+
+// Two images that differ in every record.
+SettingsImage image(char which) {
+    SettingsImage i;
+    for (int n = 0; n < kRecordCount; ++n) {
+        i.records[n].maxV = {1, {}, which == 'A' ? 1111 * n : -2222 * n, n, which};
+        i.records[n].vring = {which == 'A', {}, n, -n, 0};
+    }
+    return i;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "reference") == 0) {
+        const SettingsImage::Bytes bytes = image(argv[2][0]).toBytes();
+        std::ofstream(argv[3], std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "save") == 0) {
+        Silent boxes;
+        const CardFiles card(QString::fromLocal8Bit(argv[2]));
+        for (unsigned n = 0;; ++n) {
+            if (saveSettings(image(n % 2 ? 'B' : 'A'), card, boxes) != 0) return 1;
+        }
+    }
+    if (argc == 3 && std::strcmp(argv[1], "start") == 0) {
+        removeSaveLeftovers(CardFiles(QString::fromLocal8Bit(argv[2])));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: save_loop reference A|B FILE | save CARD | start CARD\n");
+    return 2;
+}
