@@ -18,6 +18,11 @@ class CardFiles {
     // the card or that would climb out of it.
     std::optional<QString> hostPath(std::string_view controllerPath) const;
 
+    // The file a host path on the card finally names, its symbolic links
+    // followed; nothing when a link leads out of the card (or round in a
+    // circle), so that no save or load reaches a file elsewhere.
+    std::optional<QString> followLinks(const QString& hostPath) const;
+
     // Per-user data folder used when no --card is given.
     static QString defaultRoot();
     // Creates the card folder with "Pelmoran" in it, so the default set-up can save.

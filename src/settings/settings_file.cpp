@@ -17,6 +17,7 @@ namespace velmira {
 namespace {
 
 constexpr qint64 kImageBytes = static_cast<qint64>(SettingsImage::kBytes);
+constexpr char kLeavesTheCard[] = "the path leads out of the card";
 
 std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -47,26 +48,17 @@ int writeInPlace(const SettingsImage::Bytes& bytes, const QString& path) {
     return ::fsync(file.fd.get()) == 0 ? 0 : errno;
 }
 
-// The file a save replaces: a symbolic link is followed to the file it names
-// (however many links deep), so that the target, not the link, gets the bytes.
-QString saveTarget(const QString& path) {
-    QString target = path;
-    for (int depth = 0; depth < 40; ++depth) {
-        const QFileInfo info(target);
-        if (!info.isSymLink()) break;
-        target = info.symLinkTarget();
-    }
-    return target;
-}
-
 // Writes the image; returns the reason it could not, or nothing.
-std::optional<std::string> writeImage(const SettingsImage& image, const QString& folder,
-                                      const QString& path) {
+std::optional<std::string> writeImage(const SettingsImage& image, const CardFiles& card,
+                                      const QString& folder, const QString& path) {
     // Like the controller, create the last folder level only: its parent must exist.
     if (!QFileInfo(folder).isDir() && ::mkdir(encoded(folder).c_str(), 0777) != 0) {
         return fileErrorText(errno == EEXIST ? ENOTDIR : errno);  // a file stands in its place
     }
-    const QString target = saveTarget(path);
+    // A link is followed: the file it names is replaced, in its own folder.
+    const std::optional<QString> followed = card.followLinks(path);
+    if (!followed) return std::string(kLeavesTheCard);
+    const QString target = *followed;
     const std::string targetName = encoded(target);
     struct stat st {};
     const bool exists = ::stat(targetName.c_str(), &st) == 0;
@@ -129,16 +121,18 @@ void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, cons
 }  // namespace
 
 void removeSaveLeftovers(const CardFiles& card) {
-    if (const auto path = card.hostPath(kConfigFile))
-        AtomicFile::removeLeftovers(saveTarget(*path));
+    const auto path = card.hostPath(kConfigFile);
+    if (const auto target = path ? card.followLinks(*path) : std::nullopt) {
+        AtomicFile::removeLeftovers(*target);
+    }
 }
 
 int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes) {
     const auto folder = card.hostPath(kConfigFolder);
     const auto path = card.hostPath(kConfigFile);
-    const std::optional<std::string> failed =
-        folder && path ? writeImage(image, *folder, *path)
-                       : std::optional<std::string>("the path leaves the card");
+    const std::optional<std::string> failed = folder && path
+                                                  ? writeImage(image, card, *folder, *path)
+                                                  : std::optional<std::string>(kLeavesTheCard);
     if (failed) {
         // The message stays what users know; the reason follows on its own line.
         boxes.error(std::string(kWriteFailedText) + "\n" + *failed);
@@ -173,8 +167,9 @@ int loadAndApplySettings(SettingsImage& image, std::uint8_t card, ModuleKind kin
                          const Hardware& hw, const CardFiles& files, MessageBoxes& boxes) {
     const auto path = files.hostPath(kConfigFile);
     std::vector<std::uint8_t> bytes;
+    const auto target = path ? files.followLinks(*path) : std::nullopt;
     const std::optional<std::string> failed =
-        path ? readImage(*path, bytes) : std::optional<std::string>("the path leaves the card");
+        target ? readImage(*target, bytes) : std::optional<std::string>(kLeavesTheCard);
     if (failed) {
         boxes.error(std::string(kOpenFailedText) + "\n" + *failed);
         return -1;

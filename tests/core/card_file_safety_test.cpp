@@ -111,13 +111,13 @@ TEST_F(CardFileSafety, ALinkIsFollowedAndItsTargetReplacedInItsOwnFolder) {
     EXPECT_EQ(modeOf(real), 0640u) << "an existing file keeps its mode";
     EXPECT_EQ(entries(elsewhere), "real.ini");
 
-    // A link to a device is refused, and the device keeps its mode.
+    // A link out of the card, to a device here, is refused; the device keeps its mode.
     ASSERT_EQ(::unlink(name(file()).c_str()), 0);
     ASSERT_EQ(::symlink("/dev/null", name(file()).c_str()), 0);
     const mode_t deviceMode = modeOf("/dev/null");
     EXPECT_EQ(save(), -1);
     EXPECT_EQ(boxes.texts().back(),
-              "Can not write the Configuration INI File\nnot a regular file (a device)");
+              "Can not write the Configuration INI File\nthe path leads out of the card");
     EXPECT_EQ(modeOf("/dev/null"), deviceMode);
     EXPECT_TRUE(QFileInfo(file()).isSymLink());
 
@@ -177,8 +177,10 @@ TEST_F(CardFileSafety, EveryKindOfThingInPlaceOfTheFile) {
     const Case cases[] = {
         {"a folder", [&] { QDir().mkpath(file()); }, "is a folder, not a file",
          "is a folder, not a file"},
-        {"a device", [&] { ::symlink("/dev/zero", name(file()).c_str()); },
-         "not a regular file (a device)", "not a regular file (a device)"},
+        {"a link out of the card", [&] { ::symlink("/dev/zero", name(file()).c_str()); },
+         "the path leads out of the card", "the path leads out of the card"},
+        {"a pipe", [&] { ::mkfifo(name(file()).c_str(), 0600); }, "not a regular file (a pipe)",
+         "not a regular file (a pipe)"},
         {"a dangling link", [&] { ::symlink("gone.ini", name(file()).c_str()); },
          "no such file or folder", nullptr},
         {"an empty file", [&] { write(file(), {}); }, nullptr, nullptr},
