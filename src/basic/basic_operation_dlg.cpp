@@ -5,12 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 
 #include "basic/basic_operation_ids.h"
 #include "basic/jog_sequence.h"
 #include "platform/picture_control.h"
-#include "platform/qt_message_boxes.h"
 #include "ui/command_list.h"
 #include "ui/module_tree.h"
 
@@ -352,11 +350,11 @@ void CBasicOperationDlg::writeRow(int position, const std::string& command) {
 }
 
 void CBasicOperationDlg::sleepMs(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
+    ctx_.waits().sleepMs(ms);
 }
 
 void CBasicOperationDlg::doEvents() {
-    velmira::doEvents();
+    ctx_.waits().doEvents();
 }
 
 void CBasicOperationDlg::onClear() {

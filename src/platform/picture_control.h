@@ -16,6 +16,7 @@ class PictureControl : public QLabel {
     void copyImageFrom(const PictureControl& holder);
     int resource() const { return resource_; }
     void setNotifiesClicks(bool on) { notifies_ = on; }
+    bool notifiesClicks() const { return notifies_; }
 
   signals:
     void clicked();

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QThread>
+
+#include "platform/pacing.h"
 
 namespace velmira {
 
@@ -36,6 +39,16 @@ BoxAnswer QtMessageBoxes::show(const BoxRequest& request) {
 
 void doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+Pacing& Pacing::real() {
+    class Real final : public Pacing {
+      public:
+        void sleepMs(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
+        void doEvents() override { velmira::doEvents(); }
+    };
+    static Real pacing;
+    return pacing;
 }
 
 }  // namespace velmira

@@ -3,6 +3,7 @@
 #include "hw/motion_library.h"
 #include "platform/card_files.h"
 #include "platform/message_boxes.h"
+#include "platform/pacing.h"
 #include "state/app_state.h"
 
 namespace velmira {
@@ -13,6 +14,10 @@ struct AppContext {
     Hardware hw;
     MessageBoxes& boxes;
     CardFiles card;
+    // How sequences wait; null: the real sleep and message pump.
+    Pacing* pacing = nullptr;
+
+    Pacing& waits() const { return pacing ? *pacing : Pacing::real(); }
 };
 
 }  // namespace velmira
