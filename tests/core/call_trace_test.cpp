@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdlib>
+#include <thread>
 
 namespace velmira {
 namespace {
@@ -33,6 +34,24 @@ TEST(CallTraceOpen, RefusesWhatCouldBlockOrSwallowTheTrace) {
     struct stat st {};
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+// Polling only calls: the calls themselves write out lines that have waited
+// a flush period, so a trace never lags far behind even without the timer.
+TEST(CallTrace, ACallWritesOutLinesThatHaveWaitedAFlushPeriod) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("trace").toStdString();
+    auto opened = CallTrace::open(file);
+    ASSERT_NE(opened.trace, nullptr);
+    const auto size = [&file] {
+        struct stat st {};
+        return ::stat(file.c_str(), &st) == 0 ? st.st_size : -1;
+    };
+    opened.trace->record("lorvexMF_GET_LP(1,1)", 0);
+    EXPECT_EQ(size(), 0) << "buffered";
+    std::this_thread::sleep_for(CallTrace::kFlushPeriod + std::chrono::milliseconds(20));
+    opened.trace->record("lorvexMF_GET_EP(1,1)", 0);
+    EXPECT_GT(size(), 0) << "written by the call once the period had passed";
 }
 
 // A trace on a card that fills up: the first failed write is said once, on
