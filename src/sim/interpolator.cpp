@@ -36,7 +36,7 @@ bool Interpolator::setMode(std::uint8_t mode) {
 bool Interpolator::uses(int axisIndex) const {
     if (!running_) return false;
     for (int i = 0; i < count_; ++i) {
-        if (assigned_[i] == axisIndex) return true;
+        if (moving_[i] == axisIndex) return true;
     }
     return false;
 }
@@ -101,6 +101,7 @@ bool Interpolator::begin(int count, double length) {
         return false;
     }
     count_ = count;
+    moving_ = assigned_;
     length_ = length;
     running_ = true;
     ramp_.start(params(), length);
@@ -164,14 +165,14 @@ std::array<double, 3> Interpolator::pointAt(double s) const {
 }
 
 void Interpolator::finish() {
-    for (int i = 0; i < count_; ++i) axes_[assigned_[i]].release();
+    for (int i = 0; i < count_; ++i) axes_[moving_[i]].release();
     running_ = false;
 }
 
 void Interpolator::tick(double dt) {
     if (!running_) return;
     for (int i = 0; i < count_; ++i) {
-        if (axes_[assigned_[i]].activity() != AxisModel::Activity::Path) {
+        if (axes_[moving_[i]].activity() != AxisModel::Activity::Path) {
             finish();  // servo off or a protection stop took one axis
             return;
         }
@@ -180,7 +181,7 @@ void Interpolator::tick(double dt) {
     const bool arrived = !ramp_.running() && ramp_.travelled() >= length_;
     const std::array<double, 3> p = arrived ? end_ : pointAt(ramp_.travelled());
     for (int i = 0; i < count_; ++i) {
-        if (!axes_[assigned_[i]].follow(p[i], dt)) {
+        if (!axes_[moving_[i]].follow(p[i], dt)) {
             finish();
             return;
         }

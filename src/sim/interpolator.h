@@ -56,6 +56,9 @@ class Interpolator {
     std::array<AxisModel, 4>& axes_;
     VectorSettings settings_;
     std::array<int, 3> assigned_{-1, -1, -1};
+    // The axes of the path under way: a new assignment while it runs is for
+    // the next path and must not change which axes this one moves.
+    std::array<int, 3> moving_{-1, -1, -1};
 
     bool running_ = false;
     SpeedRamp ramp_;

@@ -161,5 +161,28 @@ TEST(SimInterpolation, StopsAndRefusals) {
     EXPECT_EQ(100000 - rest.x, -rest.y) << "on the line";
 }
 
+TEST(SimInterpolation, AssigningAxesMidPathMovesOnlyTheAxesTheNextPathUses) {
+    SimBench bench;
+    auto& lib = bench.lorvex;
+    lib.AXIS_ASSIGN(kCard, 1, 2, 0);
+    vectorProfile(lib, 1);
+    lib.LINE_2D(kCard, 30000, -20000);
+    bench.clock.advanceMs(100);
+    lib.AXIS_ASSIGN(kCard, 0, 0, 0);  // no axes at all while X and Y run
+    bench.clock.advanceMs(100);
+    lib.AXIS_ASSIGN(kCard, 4, 8, 0);
+    const auto path = track(bench);
+    EXPECT_EQ(path.back().x, 30000);
+    EXPECT_EQ(path.back().y, -20000);
+    EXPECT_EQ(lib.GET_LP(kCard, 4), 0);
+    EXPECT_EQ(lib.GET_LP(kCard, 8), 0);
+
+    lib.LINE_2D(kCard, 500, 700);  // the next path takes Z and U
+    bench.clock.advanceMs(2000);
+    EXPECT_EQ(lib.GET_LP(kCard, 4), 500);
+    EXPECT_EQ(lib.GET_LP(kCard, 8), 700);
+    EXPECT_EQ(lib.GET_LP(kCard, 1), 30000);
+}
+
 }  // namespace
 }  // namespace velmira
