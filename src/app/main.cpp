@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
 
     QtMessageBoxes boxes;
     AppContext ctx{appState, hardware.setup->hardware(), boxes, CardFiles(card)};
+    ctx.backups = options.backupCount;
     ProgramScreens screens(ctx);
     const int status = CMotionApp(ctx, screens).initInstance();
     // A trace that lost lines is a run whose record is incomplete.

@@ -115,7 +115,13 @@ CMainMenuDlg::Next CMainMenuDlg::visitConfiguration() {
         if (!s.settingsSaved) {
             const BoxAnswer answer = boxes().show(
                 {"Save all of settings?", "Information", BoxIcon::Question, BoxButtons::YesNo});
-            if (answer == BoxAnswer::Yes) saveSettings(s.settings, ctx_.card, boxes());
+            if (answer == BoxAnswer::Yes) {
+                const SaveResult saved = saveSettings(s.settings, ctx_.card, boxes(), ctx_.backups);
+                if (!saved.backupSkipped.empty()) {
+                    boxes().show({backupSkippedText(saved.backupSkipped), "Information",
+                                  BoxIcon::Information, BoxButtons::Ok});
+                }
+            }
             s.settingsSaved = 1;
         }
         servoOffCurrent();

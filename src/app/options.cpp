@@ -27,7 +27,10 @@ constexpr ValueOption kValueOptions[] = {
     {"--quenby-lib", &Options::quenbyLib, true},
     {"--backplane-lib", &Options::backplaneLib, true},
     {"--trace", &Options::trace, true},
+    {"--backups", &Options::backups, false},
 };
+
+constexpr int kMostBackups = 99;
 
 // The card folder must be there, and be one the program may enter and write,
 // or the first save would fail long after the mistake.
@@ -52,6 +55,14 @@ std::string checkValues(Options& o) {
         if (!read.ok) return "--rack-file: " + read.error;
         o.rackDescription = read.rack;
     }
+    const std::string& b = o.backups;
+    const bool digits =
+        !b.empty() && b.size() <= 2 && b.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoi(b) > kMostBackups) {
+        return "--backups: " + quotedForMessage(b) + " is not a number from 0 to " +
+               std::to_string(kMostBackups);
+    }
+    o.backupCount = std::stoi(b);
     if (!o.card.empty()) return checkCard(o.card);
     return {};
 }
@@ -61,6 +72,7 @@ std::string checkValues(Options& o) {
 OptionsResult parseOptions(const std::vector<std::string>& args) {
     OptionsResult r;
     r.options.rack = kDefaultRack;
+    r.options.backups = std::to_string(kDefaultBackups);
     std::set<std::string> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -141,6 +153,9 @@ std::string helpText(const std::string& defaultCard) {
            "  --trace FILE          append one line per library call to FILE: the\n"
            "                        microseconds since start, the call, its result\n"
            "                        (default: no trace)\n"
+           "  --backups N           keep the N newest earlier configuration files beside\n"
+           "                        it as lorvex_Config.ini.YYYYMMDD-HHMMSS.bak, 0 to\n"
+           "                        keep none (default: 5)\n"
            "  -h, --help            show this help and exit\n"
            "\n"
            "Each option may be given once. A path that starts with -- is written\n"

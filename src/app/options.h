@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/backup_policy.h"
 #include "sim/rack_description.h"
 
 namespace velmira {
@@ -16,6 +17,8 @@ struct Options {
     std::string backplaneLib;
     std::string trace;     // empty: no call trace
     std::string rackFile;  // empty: the built-in machine
+    std::string backups;   // as given; backupCount holds its value
+    int backupCount = kDefaultBackups;
     // Filled from rackFile by parseOptions: the machine that was checked is the
     // one that runs, even when the file changes later or is a pipe.
     RackDescription rackDescription;

@@ -320,11 +320,12 @@ void CConfigurationDlg::loadConfig() {
 }
 
 void CConfigurationDlg::saveConfig() {
-    const int result = saveSettings(state_.settings, ctx_.card, boxes());
+    const SaveResult saved = saveSettings(state_.settings, ctx_.card, boxes(), ctx_.backups);
     state_.settingsSaved = 1;
-    if (result == 0) {
-        boxes().show(
-            {"All of the settings saved !!", "Information", BoxIcon::Information, BoxButtons::Ok});
+    if (saved.status == 0) {
+        std::string text = "All of the settings saved !!";
+        if (!saved.backupSkipped.empty()) text += "\n" + backupSkippedText(saved.backupSkipped);
+        boxes().show({text, "Information", BoxIcon::Information, BoxButtons::Ok});
     }
 }
 

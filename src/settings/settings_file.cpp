@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "platform/host_file.h"
 #include "settings/encoder_table.h"
+#include "settings/settings_backups.h"
 
 namespace velmira {
 namespace {
@@ -48,41 +49,70 @@ int writeInPlace(const SettingsImage::Bytes& bytes, const QString& path) {
     return ::fsync(file.fd.get()) == 0 ? 0 : errno;
 }
 
-// Writes the image; returns the reason it could not, or nothing.
-std::optional<std::string> writeImage(const SettingsImage& image, const CardFiles& card,
-                                      const QString& folder, const QString& path) {
-    // Like the controller, create the last folder level only: its parent must exist.
-    if (!QFileInfo(folder).isDir() && ::mkdir(encoded(folder).c_str(), 0777) != 0) {
-        return fileErrorText(errno == EEXIST ? ENOTDIR : errno);  // a file stands in its place
-    }
-    // A link is followed: the file it names is replaced, in its own folder.
-    const std::optional<QString> followed = card.followLinks(path);
-    if (!followed) return std::string(kLeavesTheCard);
-    const QString target = *followed;
+}  // namespace
+
+ImageWrite writeImageFile(const SettingsImage& image, const QString& target, int backups) {
+    ImageWrite out;
     const std::string targetName = encoded(target);
     struct stat st {};
     const bool exists = ::stat(targetName.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return fileErrorText(kNotRegularFile, targetName);
+    if (exists && !S_ISREG(st.st_mode)) {
+        out.failed = fileErrorText(kNotRegularFile, targetName);
+        return out;
+    }
     // A file the user may not write is not replaced behind its back.
-    if (exists && ::access(targetName.c_str(), W_OK) != 0) return fileErrorText(errno);
+    if (exists && ::access(targetName.c_str(), W_OK) != 0) {
+        out.failed = fileErrorText(errno);
+        return out;
+    }
     AtomicFile::removeLeftovers(target);
 
     const SettingsImage::Bytes bytes = image.toBytes();
-    AtomicFile file(target);
-    if (const int error = file.open()) {
+    // On any failure the temporary file is discarded and the old file stays.
+    const Replaced replaced = replaceKeepingBackup(target, backups, [&](AtomicFile& file) {
+        const int error = file.write(bytes.data(), bytes.size());
+        return error ? error : copyTail(target, file);
+    });
+    if (replaced.openFailed) {
+        const int error = replaced.error;
         const bool noNewFile = error == EACCES || error == EPERM || error == EROFS;
         if (exists && noNewFile) {
-            if (const int inPlace = writeInPlace(bytes, target)) return fileErrorText(inPlace);
-            return std::nullopt;
+            if (const int inPlace = writeInPlace(bytes, target)) {
+                out.failed = fileErrorText(inPlace);
+            } else if (backups > 0) {
+                out.backupSkipped = fileErrorText(error);  // a folder that takes no new file
+            }
+            return out;
         }
-        return fileErrorText(error);
+        out.failed = fileErrorText(error);
+        return out;
     }
-    // On any failure the temporary file is discarded and the old file stays.
-    int error = file.write(bytes.data(), bytes.size());
-    if (!error) error = copyTail(target, file);
-    if (!error) error = file.commit();
-    if (error) return fileErrorText(error);
-    return std::nullopt;
+    if (replaced.error) {
+        out.failed = fileErrorText(replaced.error);
+        return out;
+    }
+    out.backupSkipped = replaced.backupSkipped;
+    return out;
+}
+
+namespace {
+
+// Writes the image onto the card; returns the reason it could not, or nothing.
+ImageWrite writeImage(const SettingsImage& image, const CardFiles& card, const QString& folder,
+                      const QString& path, int backups) {
+    ImageWrite out;
+    // Like the controller, create the last folder level only: its parent must exist.
+    if (!QFileInfo(folder).isDir() && ::mkdir(encoded(folder).c_str(), 0777) != 0) {
+        out.failed = fileErrorText(errno == EEXIST ? ENOTDIR : errno);  // a file stands there
+        return out;
+    }
+    // A link is followed: the file it names is replaced, in its own folder.
+    const std::optional<QString> followed = card.followLinks(path);
+    if (!followed) {
+        out.failed = kLeavesTheCard;
+        return out;
+    }
+    return writeImageFile(image, *followed, backups);
 }
 
 void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, const AxisSettings& r) {
@@ -124,21 +154,30 @@ void removeSaveLeftovers(const CardFiles& card) {
     const auto path = card.hostPath(kConfigFile);
     if (const auto target = path ? card.followLinks(*path) : std::nullopt) {
         AtomicFile::removeLeftovers(*target);
+        removeBackupLeftovers(*target);
     }
 }
 
-int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes) {
+SaveResult saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes,
+                        int backups) {
     const auto folder = card.hostPath(kConfigFolder);
     const auto path = card.hostPath(kConfigFile);
-    const std::optional<std::string> failed = folder && path
-                                                  ? writeImage(image, card, *folder, *path)
-                                                  : std::optional<std::string>(kLeavesTheCard);
-    if (failed) {
-        // The message stays what users know; the reason follows on its own line.
-        boxes.error(std::string(kWriteFailedText) + "\n" + *failed);
-        return -1;
+    ImageWrite written;
+    if (folder && path) {
+        written = writeImage(image, card, *folder, *path, backups);
+    } else {
+        written.failed = kLeavesTheCard;
     }
-    return 0;
+    if (written.failed) {
+        // The message stays what users know; the reason follows on its own line.
+        boxes.error(std::string(kWriteFailedText) + "\n" + *written.failed);
+        return {-1, {}};
+    }
+    return {0, written.backupSkipped};
+}
+
+std::string backupSkippedText(const std::string& reason) {
+    return "The backup of the previous file was skipped: " + reason;
 }
 
 namespace {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "hw/motion_library.h"
 #include "platform/card_files.h"
 #include "platform/message_boxes.h"
+#include "settings/settings_backups.h"
 #include "settings/settings_image.h"
 
 namespace velmira {
@@ -12,11 +16,28 @@ inline constexpr char kConfigFile[] = "\\CompactFlash\\Pelmoran\\Orvo\\lorvex_Co
 inline constexpr char kWriteFailedText[] = "Can not write the Configuration INI File";
 inline constexpr char kOpenFailedText[] = "Can not open the Configuration INI File";
 
+struct SaveResult {
+    int status = 0;             // 0, or -1 after the failure box
+    std::string backupSkipped;  // why the previous file has no backup, when it has none
+};
+
 // Writes the whole image. The file is replaced in one step (a temporary file
 // beside it, flushed, then renamed over it), so it is never torn; bytes after
-// the image in a longer existing file are kept. Returns 0, or -1 after the
-// failure box.
-int saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes);
+// the image in a longer existing file are kept, and the previous file is kept
+// as one of `backups` backups beside it.
+SaveResult saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes,
+                        int backups = kDefaultBackups);
+
+// The line that tells the user a save went without its backup.
+std::string backupSkippedText(const std::string& reason);
+
+struct ImageWrite {
+    std::optional<std::string> failed;  // why nothing was written
+    std::string backupSkipped;
+};
+
+// The save itself, on any host path: what the program and the file tool share.
+ImageWrite writeImageFile(const SettingsImage& image, const QString& target, int backups);
 
 // Removes what saves interrupted by a crash or a kill left beside the file
 // (the program does so at start and before every save).

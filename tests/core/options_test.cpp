@@ -27,6 +27,9 @@ TEST(Options, TakesValuesInBothForms) {
     EXPECT_EQ(r.options.rack, "2=Quenby");
     EXPECT_EQ(r.options.card, dir);
     EXPECT_TRUE(parseOptions({"--rack", ""}).error.empty()) << "an empty rack is allowed";
+    EXPECT_EQ(parseOptions({}).options.backupCount, 5);
+    EXPECT_EQ(parseOptions({"--backups=0"}).options.backupCount, 0);
+    EXPECT_EQ(parseOptions({"--backups", "99"}).options.backupCount, 99);
 }
 
 TEST(Options, RefusesMistakesWithOneClearMessage) {
@@ -47,6 +50,9 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
         {{"--card=/tmp", "--card", "/tmp"}, "--card is given twice (see --help)"},
         {{"--rack", "", "--rack=1=Lorvex"}, "--rack is given twice (see --help)"},
         {{"--trace", ""}, "--trace: the path is empty"},
+        {{"--backups", "100"}, "--backups: \"100\" is not a number from 0 to 99"},
+        {{"--backups=-1"}, "--backups: \"-1\" is not a number from 0 to 99"},
+        {{"--backups="}, "--backups: \"\" is not a number from 0 to 99"},
         {{"--rack-file="}, "--rack-file: the path is empty"},
         {{"--trace", "--help"},
          "--trace needs a value; \"--help\" is an option (write --trace=--help for a file of "

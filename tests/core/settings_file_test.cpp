@@ -58,7 +58,7 @@ TEST_F(SettingsFile, SavesAndLoadsTheImageByteForByte) {
         image.records[n].vring = {1, {9, 8, 7}, n * 1000, -n, n};
         image.records[n].pulseMode.first = n % 6;
     }
-    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), 0);
+    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(fileBytes(), asBytes(image)) << "the folder is created and the file is the raw image";
 
@@ -83,7 +83,7 @@ TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTail) {
     const QByteArray tail = QByteArray("notes kept by another tool\n").repeated(5000);
     writeFile(old + tail);
     image.record(2, 0).nearHome = {1, {}, 1, 0, 0};
-    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), 0);
+    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
     EXPECT_EQ(fileBytes(), asBytes(image) + tail);
 
     // Loading such a file takes only the image.
@@ -94,7 +94,7 @@ TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTail) {
 
 TEST_F(SettingsFile, CreatesOnlyTheLastFolderLevel) {
     ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
-    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), -1);
+    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, -1);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text,
               "Can not write the Configuration INI File\nno such file or folder");
@@ -107,7 +107,7 @@ TEST_F(SettingsFile, UnwritableCardFailsWithTheMessage) {
     QFile blocker(folder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes), -1);
+    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, -1);
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{std::string(kWriteFailedText) +
                                                       "\na part of the path is not a folder"});
 }
@@ -124,7 +124,7 @@ TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 4000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = saveSettings(image, CardFiles(dir.path()), boxes);
+    const int result = saveSettings(image, CardFiles(dir.path()), boxes).status;
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 

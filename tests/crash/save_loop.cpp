@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         Silent boxes;
         const CardFiles card(QString::fromLocal8Bit(argv[2]));
         for (unsigned n = 0;; ++n) {
-            if (saveSettings(image(n % 2 ? 'B' : 'A'), card, boxes) != 0) return 1;
+            if (saveSettings(image(n % 2 ? 'B' : 'A'), card, boxes).status != 0) return 1;
         }
     }
     if (argc == 3 && std::strcmp(argv[1], "start") == 0) {
