@@ -16,6 +16,7 @@ namespace velmira {
 namespace {
 
 constexpr char kStampFormat[] = "yyyyMMdd-HHmmss";
+constexpr int kMostSequence = 999999;  // six digits, as the names are matched
 
 QRegularExpression backupPattern(const QString& base, const QString& tail = {}) {
     return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(base) +
@@ -57,11 +58,19 @@ bool exists(const QString& path) {
 
 // A whole copy of `file` under a new backup name; the backup's path, or errno.
 std::pair<QString, int> makeBackup(const QString& file, const QDateTime& now) {
+    // A new backup within the same second goes after every one of that second:
+    // a number freed by pruning would sort it first, and the next pruning would
+    // remove the newest backup.
+    const QString stamp = now.toString(QLatin1String(kStampFormat));
+    int sequence = 1;
+    for (const Found& f : findBackups(file)) {
+        if (f.stamp == stamp) sequence = std::max(sequence, f.sequence + 1);
+    }
     QString path;
-    for (int sequence = 1;; ++sequence) {
+    for (;; ++sequence) {
+        if (sequence > kMostSequence) return {{}, EEXIST};
         path = backupName(file, now, sequence);
         if (!exists(path)) break;
-        if (sequence > 999) return {{}, EEXIST};
     }
     AtomicFile backup(path);
     int error = backup.open();

@@ -22,20 +22,41 @@ const Items kDelays{"0.2 u (time unit)", "256*10E-7",   "512*10E-7",   "1.024*10
                     "2.048*10E-3",       "4.096*10E-3", "8.192*10E-3", "16.384*10E-3"};
 const Items kFilterBoxes{"EMG, LMT, ORG, SD", "INDEX", "INP, ALM", "EXP+/-", "IN3"};
 
+// The screen's VRING field takes up to the largest value the module's signed
+// 32-bit argument can hold, and its MaxV field 8000 to 4000000.
+constexpr std::int64_t kVringHigh = 2147483647;
+constexpr std::int64_t kMaxVLow = 8000;
+constexpr std::int64_t kMaxVHigh = 4000000;
+// What the VRING and MaxV fields show for a stored 0.
+constexpr std::int32_t kShownVring = 10000;
+
 // "label item": the item as the list shows it, glued to its label the way the
 // screen places them. Items that begin with a blank bring their own.
-std::string labelled(const char* label, const Items& items, std::int32_t index) {
+std::string labelled(const std::string& label, const Items& items, std::int32_t index) {
     std::string text = label;
     if (index >= 0 && static_cast<std::size_t>(index) < items.size()) {
         const char* item = items[static_cast<std::size_t>(index)];
-        if (item[0] != ' ') text += ' ';
+        if (item[0] != ' ' && !text.empty()) text += ' ';
         return text + item;
     }
-    return text + " (no item " + std::to_string(index) + ")";
+    if (!text.empty()) text += ' ';
+    return text + "(no item " + std::to_string(index) + ")";
+}
+
+std::string checkBox(const char* caption, std::uint8_t enabled) {
+    return std::string(caption) + (enabled ? " checked" : " unchecked");
+}
+
+// A value field that shows `shown` in place of a stored 0.
+std::string pulses(const char* label, std::int32_t value, std::int32_t shown) {
+    std::string text = std::string(label) + " " + std::to_string(value) + " Pulse";
+    if (value == 0) text += " (the screen shows " + std::to_string(shown) + ")";
+    return text;
 }
 
 std::string filterWords(const SettingEntry& e) {
     std::string boxes;
+    // A load passes the low 16 bits.
     const auto mask = static_cast<std::uint16_t>(e.first);
     for (std::size_t bit = 0; bit < kFilterBoxes.size(); ++bit) {
         if (!(mask & (1u << bit))) continue;
@@ -43,12 +64,53 @@ std::string filterWords(const SettingEntry& e) {
         boxes += kFilterBoxes[bit];
     }
     if (boxes.empty()) boxes = "no input";
-    if (mask >> kFilterBoxes.size()) boxes += " + bits " + std::to_string(mask >> 5 << 5);
+    const unsigned rest = mask & ~((1u << kFilterBoxes.size()) - 1);
+    if (rest) boxes += " + bits " + std::to_string(rest);
     return "Input Signal Filter: " + boxes + "; " +
            labelled("Input Signal Delay Time:", kDelays, e.second);
 }
 
-constexpr std::int64_t kVringHigh = 2147483687;  // the field's own bound, past INT32_MAX
+// The entries whose flag the screen always sets together with their values:
+// a flag of 0 means the setting was never made, and a load sends nothing.
+bool setWithItsValues(int entry) {
+    switch (entry) {
+        case 0:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 10:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string valueWords(int entry, const SettingEntry& e) {
+    switch (entry) {
+        case 0:
+            return labelled("Output Pulse Mode :", kPulseModes, e.first);
+        case 2: {
+            std::string text = labelled("LIMIT+/- (Logic)", kLowHigh, e.first);
+            if (e.second != e.first) text += ", second " + labelled("", kLowHigh, e.second);
+            return text;
+        }
+        case 3:
+            return labelled("LIMITSTOP_MODE", kStopModes, e.first);
+        case 4:
+            return labelled("NEAR HOME", kLowHigh, e.first);
+        case 5:
+            return labelled("HOME (Logic)", kLowHigh, e.first);
+        case 6:
+            return labelled("Encoder Mode :", kEncoderModes, e.first) + ", " +
+                   labelled("Z-Phase (Logic)", kLowHigh, e.second);
+        case 10:
+            return filterWords(e);
+        default:
+            return {};
+    }
+}
 
 }  // namespace
 
@@ -65,38 +127,28 @@ const char* axisName(int axisIndex) {
 }
 
 std::string entryWords(int entry, const SettingEntry& e) {
+    if (setWithItsValues(entry)) {
+        std::string text = valueWords(entry, e);
+        return e.enabled ? text : text + " (not set)";
+    }
     switch (entry) {
-        case 0:
-            return labelled("Output Pulse Mode :", kPulseModes, e.first);
         case 1:
-            return "MaxV " + std::to_string(e.first) + " Pulse";
-        case 2: {
-            std::string text = labelled("LIMIT+/- (Logic)", kLowHigh, e.first);
-            if (e.second != e.first) text += ", second " + labelled("", kLowHigh, e.second);
-            return text;
-        }
-        case 3:
-            return labelled("LIMITSTOP_MODE", kStopModes, e.first);
-        case 4:
-            return labelled("NEAR HOME", kLowHigh, e.first);
-        case 5:
-            return labelled("HOME (Logic)", kLowHigh, e.first);
-        case 6:
-            return labelled("Encoder Mode :", kEncoderModes, e.first) + ", " +
-                   labelled("Z-Phase (Logic)", kLowHigh, e.second);
+            return checkBox("Enable MaxV", e.enabled) + ", " +
+                   pulses("MaxV", e.first, kDefaultMaxSpeed);
         case 7:
-            return "Enable Servo ON";
+            return checkBox("Enable Servo ON", e.enabled);
         case 8:
-            return "Enable Servo Alarm, " + labelled("Logic", kAlarmLogic, e.first);
+            return checkBox("Enable Servo Alarm", e.enabled) + ", " +
+                   labelled("Logic", kAlarmLogic, e.first);
         case 9:
-            return "Enable INP/RDY, " + labelled("Logic", kLowHigh, e.first);
-        case 10:
-            return filterWords(e);
+            return checkBox("Enable INP/RDY", e.enabled) + ", " +
+                   labelled("Logic", kLowHigh, e.first);
         case 11:
-            // The field is unsigned: values past INT32_MAX are stored wrapped.
-            return "VRING " + std::to_string(static_cast<std::uint32_t>(e.first)) + " Pulse";
+            // The value a load sends: a signed 32-bit argument.
+            return checkBox("Enable VRING", e.enabled) + ", " +
+                   pulses("VRING", e.first, kShownVring);
         case 12:
-            return "Enable AVTRI";
+            return checkBox("Enable AVTRI", e.enabled);
         default:
             return {};
     }
@@ -109,7 +161,7 @@ std::optional<ValueRange> storedRange(int entry, int value) {
         case 0:
             return first ? std::optional<ValueRange>({0, 5}) : std::nullopt;
         case 1:
-            return first ? std::optional<ValueRange>({8000, 4000000}) : std::nullopt;
+            return first ? std::optional<ValueRange>({kMaxVLow, kMaxVHigh}) : std::nullopt;
         case 2:
             return ValueRange{0, 1};
         case 3:
@@ -136,9 +188,7 @@ std::vector<std::string> unproducibleReasons(int entry, const SettingEntry& e) {
     if (std::any_of(e.padding.begin(), e.padding.end(), [](std::uint8_t b) { return b != 0; })) {
         reasons.push_back("the padding bytes are not zero");
     }
-    const std::array<std::int64_t, 3> values{
-        entry == 11 ? static_cast<std::int64_t>(static_cast<std::uint32_t>(e.first)) : e.first,
-        e.second, e.third};
+    const std::array<std::int64_t, 3> values{e.first, e.second, e.third};
     static constexpr std::array<const char*, 3> names{"first", "second", "third"};
     for (int v = 0; v < 3; ++v) {
         const std::int64_t value = values[static_cast<std::size_t>(v)];
@@ -155,6 +205,9 @@ std::vector<std::string> unproducibleReasons(int entry, const SettingEntry& e) {
     }
     if (entry == 2 && e.first != e.second) {
         reasons.push_back("first and second differ; the screen stores one index in both");
+    }
+    if (setWithItsValues(entry) && !e.enabled && (e.first || e.second)) {
+        reasons.push_back("values without the entry enabled; the screen sets both together");
     }
     return reasons;
 }

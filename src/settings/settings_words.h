@@ -24,8 +24,11 @@ std::optional<int> entryIndex(std::string_view name);
 const char* axisName(int axisIndex);
 
 // What one entry means, in the Configuration screen's own words:
-// "Output Pulse Mode : CW", "LIMIT+/- (Logic) High", "MaxV 2000000 Pulse".
-// A value no list item stands for is written as a number.
+// "Output Pulse Mode : CW", "LIMIT+/- (Logic) High", "Enable MaxV checked, MaxV
+// 2000000 Pulse". A value no list item stands for is written as a number. An
+// entry the screen always sets together with its values says "(not set)" when
+// its flag is 0 (a load sends nothing for it); an entry behind a check box
+// says whether the box is checked.
 std::string entryWords(int entry, const SettingEntry& e);
 
 // The range of values the Configuration screen can store in one value of an

@@ -57,6 +57,30 @@ TEST_F(SettingsBackups, TheFiveNewestEarlierFilesAreKeptInOrder) {
     EXPECT_EQ(read(file()), bytes(version(7)));
 }
 
+// Saves faster than the clock's second: the numbers after the stamp keep the
+// order, also once pruning has freed the lowest of them.
+TEST_F(SettingsBackups, ManySavesWithinOneSecondKeepTheFiveNewest) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath("Pelmoran/Orvo"));
+    const QDateTime second = QDateTime::currentDateTime();
+    for (int n = 0; n <= 8; ++n) {
+        const QByteArray content = bytes(version(n));
+        const Replaced r = replaceKeepingBackup(
+            file(), 5,
+            [&](AtomicFile& f) {
+                return f.write(content.constData(), static_cast<std::size_t>(content.size()));
+            },
+            second);
+        ASSERT_EQ(r.error, 0);
+        ASSERT_EQ(r.backupSkipped, "");
+    }
+    const std::vector<QString> backups = listBackups(file());
+    ASSERT_EQ(backups.size(), 5u);
+    for (std::size_t k = 0; k < backups.size(); ++k) {
+        EXPECT_EQ(read(backups[k]), bytes(version(static_cast<int>(k) + 3)))
+            << backups[k].toStdString();
+    }
+}
+
 TEST_F(SettingsBackups, NoneAreKeptWithZeroAndOnlyBackupNamesCount) {
     ASSERT_EQ(saveSettings(version(1), CardFiles(dir.path()), boxes, 0).status, 0);
     ASSERT_EQ(saveSettings(version(2), CardFiles(dir.path()), boxes, 0).status, 0);

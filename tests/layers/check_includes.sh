@@ -11,7 +11,7 @@ allowed_for() {
         hw) echo "platform velmira" ;;  # velmira/: the public C interface
         sim) echo "hw platform" ;;
         settings) echo "hw platform" ;;
-        state) echo "settings hw platform" ;;
+        state | tool) echo "settings hw platform" ;;
         ui) echo "state settings hw platform" ;;
         config | basic | advanced) echo "ui state settings hw platform" ;;
         app) echo "*" ;;

@@ -1,0 +1,342 @@
+#include "tool/config_tool.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "settings/settings_backups.h"
+#include "settings/settings_image.h"
+#include "tool/tool_run.h"
+
+namespace velmira {
+namespace {
+
+using test::fileBytes;
+using test::runTool;
+using test::ToolRun;
+using test::writeBytes;
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class ConfigTool : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& name = "lorvex_Config.ini") const { return dir.filePath(name); }
+
+    static QByteArray bytes(const SettingsImage& image) {
+        const auto b = image.toBytes();
+        return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
+    }
+    static SettingsImage withMaxV(std::int32_t v) {
+        SettingsImage image;
+        image.record(3, 0).maxV = {1, {}, v, 0, 0};
+        return image;
+    }
+    // An error: status 2 and one line on stderr that says `part`.
+    static void expectError(const ToolRun& r, const std::string& part) {
+        EXPECT_EQ(r.status, 2) << r.out;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(has(r.err, part)) << r.err;
+    }
+    ToolRun set(const QStringList& more) {
+        return runTool(QStringList{"set", path(), "--card", "3", "--axis", "X"} + more);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ConfigTool, HelpNamesEveryVerbAndEachVerbHasItsOwn) {
+    const ToolRun help = runTool({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* verb : {"dump", "diff", "set", "new", "check", "backups", "restore"}) {
+        EXPECT_TRUE(has(help.out, std::string("  ") + verb + " ")) << verb;
+        const ToolRun own = runTool({verb, "--help"});
+        EXPECT_EQ(own.status, 0) << verb;
+        EXPECT_TRUE(has(own.out, std::string("Usage: velmira-config ") + verb + " ")) << verb;
+    }
+    EXPECT_TRUE(has(runTool({"--version"}).out, "velmira-config 0."));
+}
+
+TEST_F(ConfigTool, BadArgumentsAreRefusedInOneLine) {
+    ASSERT_EQ(runTool({"new", path()}).status, 0);
+    expectError(runTool({}), "no verb given");
+    expectError(runTool({"dumpp", path()}), "unknown verb \"dumpp\"");
+    expectError(runTool({"dump"}), "needs FILE");
+    expectError(runTool({"dump", path(), path()}), "one argument too many");
+    expectError(runTool({"dump", path(), "--bogus"}), "unknown option \"--bogus\"");
+    expectError(runTool({"dump", path(), "--all", "--all"}), "--all is given twice");
+    expectError(runTool({"dump", path(), "--all=1"}), "--all takes no value");
+    expectError(runTool({"dump", ""}), "an empty path");
+    expectError(runTool({"diff", path()}), "needs B");
+    expectError(set({"--entry"}), "--entry needs a value");
+    expectError(set({"--entry", "--first", "1"}), "--entry needs a value");
+    expectError(set({"--entry", "MaxV", "--first", "9000"}), "is none of pulseMode, maxV");
+    expectError(runTool({"set", path(), "--card", "9", "--axis", "X", "--entry", "maxV", "--first",
+                         "9000"}),
+                "--card: \"9\" is not a card row from 0 to 8");
+    expectError(runTool({"set", path(), "--card", "3", "--axis", "W", "--entry", "maxV", "--first",
+                         "9000"}),
+                "--axis: \"W\" is not X, Y, Z or U");
+    expectError(set({"--entry", "maxV"}), "nothing to set");
+    expectError(set({"--first", "9000"}), "--card, --axis and --entry are all needed");
+    expectError(set({"--entry", "maxV", "--first", "9e3"}), "--first: \"9e3\" is not a whole");
+    expectError(set({"--entry", "maxV", "--first", "2147483648"}), "-2147483648 to 2147483647");
+    expectError(set({"--entry", "maxV", "--enabled", "256"}), "from 0 to 255");
+    expectError(runTool({"new", path("x"), "--backups", "100"}), "from 0 to 99");
+    // A name that is no text for the terminal is quoted escaped.
+    expectError(runTool({"dump", "--x\x1b[2J"}), "\"--x\\x1B[2J\"");
+    EXPECT_EQ(fileBytes(path()), bytes(SettingsImage{})) << "no refusal touched the file";
+}
+
+TEST_F(ConfigTool, FilesThatCannotBeUsedAreErrorsNamingThem) {
+    expectError(runTool({"dump", path("missing.ini")}), "missing.ini\": no such file or folder");
+    expectError(runTool({"check", dir.path()}), "is a folder, not a file");
+    expectError(runTool({"diff", dir.path(), path("missing.ini")}), "a folder");
+    expectError(runTool({"set", path("missing.ini"), "--card", "3", "--axis", "X", "--entry",
+                         "maxV", "--first", "9000"}),
+                "velmira-config new makes a file");
+    expectError(runTool({"new", path("no/such/folder.ini")}), "folder.ini\": no such file");
+    expectError(runTool({"new", dir.path(), "--force"}), "a folder");
+    expectError(runTool({"backups", path("missing")}), "no such file or folder");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    expectError(runTool({"dump", path("fifo")}), "a pipe");  // refused, never waited on
+}
+
+TEST_F(ConfigTool, CheckSaysWhatALoadDoesWithEachSize) {
+    const QByteArray image = bytes(withMaxV(9000));
+    ASSERT_TRUE(writeBytes(path(), image));
+    ToolRun r = runTool({"check", path()});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(has(r.out, "7488 bytes, the size of an image: a load reads it whole.")) << r.out;
+
+    // 1000 bytes: records 0 to 3 whole, then 10 entries and 8 bytes of record 4.
+    ASSERT_TRUE(writeBytes(path(), image.left(1000)));
+    r = runTool({"check", path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.out, "1000 bytes, 6488 short of the 7488 of an image.")) << r.out;
+    EXPECT_TRUE(has(r.out,
+                    "records 0 to 3 (card 0 Axis_X to card 0 Axis_U) whole, and of record 4 "
+                    "(card 1 Axis_X) pulseMode to inPos whole and 8 of the 16 "
+                    "bytes of filter."))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "Everything after that keeps the values the program already holds"));
+    EXPECT_TRUE(has(r.out, "1 problem found."));
+
+    ASSERT_TRUE(writeBytes(path(), {}));
+    r = runTool({"check", path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.out, "A load replaces nothing.")) << r.out;
+
+    ASSERT_TRUE(writeBytes(path(), image + QByteArray(512, 'x')));
+    r = runTool({"check", path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.out,
+                    "A load reads the first 7488 bytes and ignores the 512 after them; a "
+                    "save replaces the first 7488 and keeps the 512 after them."))
+        << r.out;
+}
+
+TEST_F(ConfigTool, CheckListsWhatTheScreenCouldNotHaveStored) {
+    SettingsImage image = withMaxV(7999);
+    image.record(0, 1).servoOn.enabled = 1;  // card 0 is no slot
+    image.record(5, 2).hardLimit = {1, {}, 1, 0, 0};
+    ASSERT_TRUE(writeBytes(path("other.ini"), bytes(image)));
+    const ToolRun r = runTool({"check", path("other.ini")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.out, "card 0 Axis_Y: card 0 is no slot (the slots are 1 to 7)")) << r.out;
+    EXPECT_TRUE(has(r.out, "card 3 Axis_X maxV: first value 7999 is outside 8000 to 4000000"));
+    EXPECT_TRUE(has(r.out, "card 5 Axis_Z hardLimit: first and second differ"));
+    EXPECT_TRUE(has(r.out, "3 problems found."));
+    EXPECT_TRUE(has(r.out, "The program loads only a file named lorvex_Config.ini"));
+}
+
+TEST_F(ConfigTool, DiffNamesEachEntryAndItsExitSaysWhetherTheyDiffer) {
+    SettingsImage a = withMaxV(9000);
+    SettingsImage b = a;
+    b.record(3, 0).maxV.first = 9500;
+    b.record(7, 3).pulseMode = {1, {}, 1, 0, 0};
+    b.record(1, 1).avtri.padding = {0, 7, 0};  // the same words, other bytes
+    ASSERT_TRUE(writeBytes(path("a.ini"), bytes(a)));
+    ASSERT_TRUE(writeBytes(path("b.ini"), bytes(b)));
+
+    ToolRun r = runTool({"diff", path("a.ini"), path("a.ini")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.out, "hold the same settings.")) << r.out;
+
+    r = runTool({"diff", path("a.ini"), path("b.ini")});
+    EXPECT_EQ(r.status, 1);
+    const std::string expected =
+        "card 1 Axis_Y avtri: [0; 0 0 0] -> [0; 0 0 0; padding 00 07 00]\n"
+        "card 3 Axis_X maxV: Enable MaxV checked, MaxV 9000 Pulse -> Enable MaxV checked, MaxV "
+        "9500 Pulse\n"
+        "card 7 Axis_U pulseMode: Output Pulse Mode : CW (not set) -> Output Pulse Mode : CCW\n"
+        "3 differences between ";
+    EXPECT_EQ(r.out.substr(0, expected.size()), expected);
+
+    // Sizes and the bytes kept after the image count as well.
+    ASSERT_TRUE(writeBytes(path("short.ini"), bytes(a).left(100)));
+    r = runTool({"diff", path("a.ini"), path("short.ini")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.out, "size: 7488 bytes -> 100 bytes")) << r.out;
+    ASSERT_TRUE(writeBytes(path("long1.ini"), bytes(a) + "tail one"));
+    ASSERT_TRUE(writeBytes(path("long2.ini"), bytes(a) + "tail two"));
+    r = runTool({"diff", path("long1.ini"), path("long2.ini")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.substr(0, 34), "the bytes after the image differ\n1");
+    EXPECT_EQ(runTool({"diff", path("long1.ini"), path("long1.ini")}).status, 0);
+}
+
+TEST_F(ConfigTool, SetChangesOneEntryAndKeepsTheRest) {
+    SettingsImage start = withMaxV(9000);
+    start.record(3, 0).maxV.padding = {1, 2, 3};  // unusual bytes elsewhere stay
+    start.record(6, 1).filter = {1, {}, 5, 3, 0};
+    ASSERT_TRUE(writeBytes(path(), bytes(start) + "kept tail"));
+    const ToolRun r =
+        set({"--entry", "hardLimit", "--enabled", "1", "--first", "1", "--second", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out,
+                    "card 3 Axis_X hardLimit: LIMIT+/- (Logic) Low (not set) -> LIMIT+/- "
+                    "(Logic) High"))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "The 9 bytes after the image are kept."));
+    SettingsImage expected = start;
+    expected.record(3, 0).hardLimit = {1, {}, 1, 1, 0};
+    EXPECT_EQ(fileBytes(path()), bytes(expected) + "kept tail");
+    const std::vector<QString> backups = listBackups(path());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(fileBytes(backups[0]), bytes(start) + "kept tail");
+    EXPECT_TRUE(has(r.out, "The previous file is kept as " + backups[0].toStdString()));
+
+    const ToolRun again = set({"--entry", "hardLimit", "--first", "1"});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_TRUE(has(again.out, "nothing written")) << again.out;
+    EXPECT_EQ(listBackups(path()).size(), 1u);
+}
+
+TEST_F(ConfigTool, SetRefusesWhatTheScreenCouldNotStoreUnlessForced) {
+    ASSERT_EQ(runTool({"new", path()}).status, 0);
+    const QByteArray before = fileBytes(path());
+    expectError(set({"--entry", "maxV", "--enabled", "1", "--first", "7999"}),
+                "card 3 Axis_X maxV: first value 7999 is outside 8000 to 4000000: the "
+                "Configuration screen could not store that (--force writes it)");
+    expectError(set({"--entry", "hardLimit", "--enabled", "1", "--first", "1"}),
+                "first and second differ");
+    expectError(set({"--entry", "servoOn", "--enabled", "2"}), "enabled is 2, not 0 or 1");
+    expectError(runTool({"set", path(), "--card", "8", "--axis", "U", "--entry", "avtri",
+                         "--enabled", "1"}),
+                "card 8 is no slot");
+    EXPECT_EQ(fileBytes(path()), before);
+    EXPECT_TRUE(listBackups(path()).empty()) << "a refusal keeps no backup either";
+
+    ToolRun r = set({"--entry", "maxV", "--enabled", "1", "--first", "7999", "--force"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "Written with --force although first value 7999")) << r.out;
+    // An entry that was already odd may still be changed in what the screen can store.
+    r = set({"--entry", "maxV", "--enabled", "0"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = runTool({"set", path(), "--card", "0", "--axis", "x", "--entry", "avtri", "--enabled", "1",
+                 "--force"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    SettingsImage expected;
+    expected.record(3, 0).maxV = {0, {}, 7999, 0, 0};
+    expected.record(0, 0).avtri.enabled = 1;
+    EXPECT_EQ(fileBytes(path()), bytes(expected));
+}
+
+TEST_F(ConfigTool, SetOnAShortFileNeedsForceAndThenWritesAWholeImage) {
+    ASSERT_TRUE(writeBytes(path(), bytes(withMaxV(9000)).left(3000)));
+    expectError(set({"--entry", "avtri", "--enabled", "1"}),
+                "3000 bytes, shorter than the 7488 of an image");
+    EXPECT_EQ(fileBytes(path()).size(), 3000);
+    ASSERT_EQ(set({"--entry", "avtri", "--enabled", "1", "--force"}).status, 0);
+    SettingsImage expected = withMaxV(9000);
+    expected.record(3, 0).avtri.enabled = 1;
+    EXPECT_EQ(fileBytes(path()), bytes(expected));
+}
+
+TEST_F(ConfigTool, SetThroughALinkReplacesTheFileItNames) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString real = path("real/lorvex_Config.ini");
+    ASSERT_TRUE(writeBytes(real, bytes(SettingsImage{})));
+    ASSERT_TRUE(QFile::link(real, path()));
+    ASSERT_EQ(set({"--entry", "avtri", "--enabled", "1"}).status, 0);
+    EXPECT_TRUE(QFileInfo(path()).isSymLink()) << "the link stays a link";
+    EXPECT_EQ(fileBytes(real)[static_cast<qsizetype>(208 * 12 + 192)], 1);
+    EXPECT_EQ(listBackups(real).size(), 1u);
+}
+
+TEST_F(ConfigTool, NewRefusesAnExistingFileUnlessForced) {
+    ASSERT_TRUE(writeBytes(path(), bytes(withMaxV(9000))));
+    expectError(runTool({"new", path()}), "is already there (--force replaces it");
+    EXPECT_EQ(fileBytes(path()), bytes(withMaxV(9000)));
+    const ToolRun r = runTool({"new", "--force", path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fileBytes(path()), bytes(SettingsImage{}));
+    ASSERT_EQ(listBackups(path()).size(), 1u);
+    EXPECT_EQ(fileBytes(listBackups(path())[0]), bytes(withMaxV(9000)));
+}
+
+TEST_F(ConfigTool, BackupsRotateAndAreListedNewestFirstWithTheirChanges) {
+    ASSERT_EQ(runTool({"new", path()}).status, 0);
+    for (int n = 1; n <= 7; ++n) {
+        ASSERT_EQ(
+            set({"--entry", "maxV", "--enabled", "1", "--first", QString::number(8000 + n)}).status,
+            0);
+    }
+    ASSERT_EQ(listBackups(path()).size(), 5u) << "the five newest are kept";
+    ASSERT_TRUE(writeBytes(path("notes.txt.bak"), "not a backup"));
+    const ToolRun r = runTool({"backups", dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "lorvex_Config.ini: 5 backups, newest first.")) << r.out;
+    // Newest first: the backup holding 8006 was followed by the file holding 8007.
+    std::size_t at = 0;
+    for (int n = 7; n >= 3; --n) {
+        const std::string change = "MaxV " + std::to_string(8000 + n - 1) +
+                                   " Pulse -> Enable MaxV "
+                                   "checked, MaxV " +
+                                   std::to_string(8000 + n) + " Pulse";
+        const std::size_t found = r.out.find(change, at);
+        ASSERT_NE(found, std::string::npos) << change << "\n" << r.out;
+        at = found;
+    }
+    EXPECT_TRUE(has(r.out, "; then the current file:"));
+    EXPECT_FALSE(has(r.out, "notes")) << r.out;
+
+    EXPECT_EQ(runTool({"backups", path()}).out, r.out) << "the file itself names the same";
+    EXPECT_TRUE(has(runTool({"backups", path("real")}).err, "no such file"));
+    QDir(dir.path()).mkdir("empty");
+    EXPECT_TRUE(has(runTool({"backups", path("empty")}).out, "No configuration file"));
+}
+
+TEST_F(ConfigTool, RestorePutsTheOlderImageBackByteForByteAndKeepsTheNewer) {
+    ASSERT_TRUE(writeBytes(path(), bytes(withMaxV(9000)) + "old tail"));
+    ASSERT_EQ(set({"--entry", "maxV", "--first", "9500"}).status, 0);
+    const QByteArray newer = fileBytes(path());
+    const std::vector<QString> backups = listBackups(path());
+    ASSERT_EQ(backups.size(), 1u);
+
+    const ToolRun r = runTool({"restore", backups[0]});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fileBytes(path()), bytes(withMaxV(9000)) + "old tail");
+    EXPECT_TRUE(has(r.out,
+                    "card 3 Axis_X maxV: Enable MaxV checked, MaxV 9500 Pulse -> Enable "
+                    "MaxV checked, MaxV 9000 Pulse"))
+        << r.out;
+    const std::vector<QString> after = listBackups(path());
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(fileBytes(after[1]), newer) << "what was replaced is a backup itself";
+    EXPECT_TRUE(has(r.out, "The previous file is kept as " + after[1].toStdString()));
+
+    expectError(runTool({"restore", path()}), "is no backup's name");
+    expectError(runTool({"restore", path() + ".20250101-000000.bak"}), "no such file");
+    ASSERT_TRUE(QFile::link(after[0], path() + ".20250101-000001.bak"));
+    expectError(runTool({"restore", path() + ".20250101-000001.bak"}), "is a link, not a backup");
+}
+
+}  // namespace
+}  // namespace velmira
