@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QHeaderView>
 #include <QPointingDevice>
 #include <QTest>
@@ -176,6 +177,12 @@ TEST_F(CommandListMenu, TheMenuCopiesTheBlockUnderThePointerOrEveryBlock) {
     EXPECT_EQ(menu.action("copyBlockAction")->text(), "Copy block");
     EXPECT_EQ(menu.action("copyAllAction")->text(), "Copy all");
     EXPECT_FALSE(menu.menu().accessibleName().isEmpty());
+    // What the accessibility bus tells a screen reader or a test driver.
+    QAccessibleInterface* items = QAccessible::queryAccessibleInterface(&menu.menu());
+    ASSERT_NE(items, nullptr);
+    ASSERT_EQ(items->childCount(), 2);
+    EXPECT_EQ(items->child(0)->text(QAccessible::Name), "Copy block");
+    EXPECT_EQ(items->child(1)->text(QAccessible::Name), "Copy all");
     menu.contextMenuAt(menu.rowCenter(4));
     menu.choose("copyBlockAction");
     EXPECT_EQ(clipboard(), "/* old */\nolder();\n");
