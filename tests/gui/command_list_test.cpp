@@ -155,8 +155,8 @@ TEST(CommandListCopy, TheOldestBlockIsFoundUnderAHundredThousandRows) {
     EXPECT_EQ(rows.blockCode(2), QString("lorvexMF_SET_V(1,2,20000);\n").repeated(6));
 }
 
-// The list as a user works it: its menu by right click, by a press held
-// still (mouse or finger), Ctrl+C.
+// The list's menu, by its event and by a press held still (mouse or finger);
+// the screens' tests work it by a real right click and Ctrl+C.
 class CommandListMenu : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -228,44 +228,6 @@ TEST_F(CommandListMenu, AFingerHeldStillOpensTheMenu) {
     QTest::touchEvent(list.window(), finger).release(0, p, list.window());
     menu.choose("copyBlockAction");
     EXPECT_EQ(clipboard(), "/* old */\nolder();\n");
-}
-
-TEST_F(CommandListMenu, CtrlCCopiesTheCurrentRowsBlockAndNothingWithoutOne) {
-    list.setFocus();
-    QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(clipboard(), "before") << "no current row";
-    list.setCurrentIndex(list.rows().index(2, 0));
-    QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(clipboard(), "/* new */\na();\nb();\n");
-    QTest::keyClick(&list, Qt::Key_Down);
-    QTest::keyClick(&list, Qt::Key_Down);
-    QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(clipboard(), "/* old */\nolder();\n");
-}
-
-TEST_F(CommandListMenu, WithSelectedRowsTheSelectionIsCopied) {
-    CommandList config(QStringLiteral("Type"), QStringLiteral("Command"), 1, 5);
-    config.setCopyScope(CommandList::CopyScope::SelectedRows);
-    config.resize(300, 300);
-    config.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&config));
-    for (const char* call : {"p()", "q()", "r()"}) config.rows().prependRow("Fun", call, "X");
-    test::CopyMenu configMenu(config);
-
-    // A click picks its row; with Ctrl, more rows.
-    QTest::mouseClick(config.viewport(), Qt::LeftButton, {}, configMenu.rowCenter(0));
-    QTest::mouseClick(config.viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      configMenu.rowCenter(2));
-    QTest::keyClick(&config, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(clipboard(), "/* X */\np();\nr();\n");
-    configMenu.contextMenuAt(configMenu.rowCenter(1));
-    configMenu.choose("copyBlockAction");
-    EXPECT_EQ(clipboard(), "/* X */\np();\nr();\n") << "the selection, not the row under it";
-
-    config.clearSelection();
-    configMenu.contextMenuAt(configMenu.rowCenter(1));
-    configMenu.choose("copyBlockAction");
-    EXPECT_EQ(clipboard(), "/* X */\nq();\n") << "nothing picked: the row under the pointer";
 }
 
 }  // namespace
