@@ -40,6 +40,22 @@ void BM_WriteBlockShownList(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteBlockShownList)->Arg(10)->Arg(100000)->Iterations(300);
 
+// Copying as the user does at the end of such a day: the block under the
+// pointer at the bottom of the list, and every block.
+void BM_CopyBlockAtTheBottom(benchmark::State& state) {
+    velmira::CommandListModel rows({"NO", "Command"});
+    fill(rows, static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(rows.blockCode(rows.rowCount() - 1));
+}
+BENCHMARK(BM_CopyBlockAtTheBottom)->Arg(10)->Arg(100000);
+
+void BM_CopyAll(benchmark::State& state) {
+    velmira::CommandListModel rows({"NO", "Command"});
+    fill(rows, static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(rows.allCode());
+}
+BENCHMARK(BM_CopyAll)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 #include "advanced/advanced_features_ids.h"
 #include "advanced/profile_dlg.h"
 #include "platform/picture_control.h"
+#include "state/selection_note.h"
 #include "ui/command_list.h"
 #include "ui/module_tree.h"
 
@@ -364,7 +365,9 @@ void CAdvancedFeaturesDlg::onRun(bool forward) {
         if (run.refused) {
             boxes().show({kClashText, "Error", BoxIcon::Stop, BoxButtons::Ok});
         } else {
-            list_->rows().writeBlock(run.rows);
+            // The axes are the disposition's, named by the block's AXIS_ASSIGN.
+            const std::string note = selectionNote("Advanced Features", state_, false);
+            list_->rows().writeBlock(run.rows, QString::fromStdString(note));
             const PlanePoint start{static_cast<double>(logic_[0]), static_cast<double>(logic_[1])};
             profile_.startRun(plannedPath(r, start), start);
             if (profileWindow_) profileWindow_->modelChanged();

@@ -9,6 +9,7 @@
 #include "basic/basic_operation_ids.h"
 #include "basic/jog_sequence.h"
 #include "platform/picture_control.h"
+#include "state/selection_note.h"
 #include "ui/command_list.h"
 #include "ui/module_tree.h"
 
@@ -282,7 +283,9 @@ void CBasicOperationDlg::onJog(bool forward) {
     request.accMode = accMode_;
     request.symMode = symMode_;
     request.forward = state_.jogForward == 1;
-    if (lib) list_->rows().writeBlock(RunJogSequence(lib, request, state_.settings));
+    if (lib) {
+        list_->rows().writeBlock(RunJogSequence(lib, request, state_.settings), blockNote());
+    }
     setTimer(kStatusTimer, kStatusPeriodMs);
 }
 
@@ -345,8 +348,14 @@ void CBasicOperationDlg::done(int result) {
     QDialog::done(result);
 }
 
+// The search's first row is written before anything can change the
+// selection, so the note names the axis the search runs on.
 void CBasicOperationDlg::writeRow(int position, const std::string& command) {
-    list_->rows().writeRow(position, command);
+    list_->rows().writeRow(position, command, position == 0 ? blockNote() : QString());
+}
+
+QString CBasicOperationDlg::blockNote() const {
+    return QString::fromStdString(selectionNote("Basic Operation", state_));
 }
 
 void CBasicOperationDlg::sleepMs(int ms) {

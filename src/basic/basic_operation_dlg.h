@@ -68,6 +68,8 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void readAndShowStatus();
     void showServoCaption(bool servoOff, const char* caption);
     MotionLibrary* library() const { return ctx_.hw.library(state_.currentKind); }
+    // Where a block of rows is made, for the comment of its copy.
+    QString blockNote() const;
 
     // HomingHost.
     void writeRow(int position, const std::string& command) override;

@@ -10,6 +10,7 @@
 #include "platform/picture_control.h"
 #include "platform/resources.h"
 #include "settings/settings_file.h"
+#include "state/selection_note.h"
 #include "ui/command_list.h"
 #include "ui/module_tree.h"
 
@@ -41,6 +42,9 @@ void CConfigurationDlg::buildTemplate() {
 
     list_ = new CommandList(QStringLiteral("Type"), QStringLiteral("Command"), 1, 5, this);
     tagControl(list_, 1122);
+    list_->setAccessibleName(QStringLiteral("Commands"));
+    // One row a setting: a copy takes the rows the user picked.
+    list_->setCopyScope(CommandList::CopyScope::SelectedRows);
     list_->setGeometry(toPixels({1, 159, 175, 152}));
 
     // The software-limit controls share the top of the tree's area, above it;
@@ -309,7 +313,8 @@ void CConfigurationDlg::exchangeOut() {
 void CConfigurationDlg::echo(const std::string& text) {
     ConfigScreenState& cfg = state_.config;
     list_->rows().prependRow(QStringLiteral("Fun %1").arg(cfg.funCounter),
-                             QString::fromStdString(text));
+                             QString::fromStdString(text),
+                             QString::fromStdString(selectionNote("Configuration", state_)));
     ++cfg.funCounter;
 }
 

@@ -154,9 +154,11 @@ void CConfigurationDlg::onInPosLogic(int index) {
 void CConfigurationDlg::onAlarmEnable(bool checked) {
     store([&](AxisSettings& r) { r.alarm.enabled = checked; });
     enable({1018}, checked);
-    const int logic = currentIndexOf(1018);
+    // A list showing no item (a value from a file written elsewhere) gives
+    // -1, which reaches the module as the byte 255; the echo says so too.
+    const auto logic = static_cast<std::uint8_t>(currentIndexOf(1018));
     const unsigned on = checked ? 1 : 0;
-    callAndEcho(VELMIRA_ECHO("lorvexMF_SET_ALARM(%u,%i,%u,%u)", on, static_cast<unsigned>(logic)),
+    callAndEcho(VELMIRA_ECHO("lorvexMF_SET_ALARM(%u,%i,%u,%u)", on, unsigned{logic}),
                 [&](MotionLibrary& lib, std::uint8_t card, std::uint16_t mask) {
                     lib.SET_ALARM(card, mask, on, logic);
                 });
@@ -224,9 +226,11 @@ void CConfigurationDlg::sendFilter(int delayIndex) {
         r.filter.first = mask;
         r.filter.second = delayIndex;
     });
-    callAndEcho(VELMIRA_ECHO("lorvexMF_SET_FILTER(%u,%i,%i,%i)", int{mask}, delayIndex),
+    // No delay shown (-1) reaches the module as 65535; the echo says so too.
+    const auto delay = static_cast<std::uint16_t>(delayIndex);
+    callAndEcho(VELMIRA_ECHO("lorvexMF_SET_FILTER(%u,%i,%i,%i)", int{mask}, int{delay}),
                 [&](MotionLibrary& lib, std::uint8_t card, std::uint16_t axes) {
-                    lib.SET_FILTER(card, axes, mask, delayIndex);
+                    lib.SET_FILTER(card, axes, mask, delay);
                 });
 }
 

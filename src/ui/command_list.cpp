@@ -1,6 +1,11 @@
 #include "ui/command_list.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
 
 namespace velmira {
 
@@ -24,6 +29,20 @@ CommandList::CommandList(const QString& first, const QString& second, int shareN
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("commandListMenu"));
+    menu_->setAccessibleName(QStringLiteral("Command list menu"));
+    copyBlock_ = menu_->addAction(QStringLiteral("Copy block"));
+    copyBlock_->setObjectName(QStringLiteral("copyBlockAction"));
+    copyAll_ = menu_->addAction(QStringLiteral("Copy all"));
+    copyAll_->setObjectName(QStringLiteral("copyAllAction"));
+    connect(copyBlock_, &QAction::triggered, this, [this] { putOnClipboard(blockCopy(menuRow_)); });
+    connect(copyAll_, &QAction::triggered, this, [this] { putOnClipboard(model_.allCode()); });
+
+    longPress_.setSingleShot(true);
+    longPress_.setInterval(kLongPressMs);
+    connect(&longPress_, &QTimer::timeout, this, [this] { openMenu(pressPos_); });
 }
 
 void CommandList::resizeEvent(QResizeEvent* event) {
@@ -33,6 +52,90 @@ void CommandList::resizeEvent(QResizeEvent* event) {
     const int firstWidth = numerator_ * w / denominator_;
     horizontalHeader()->resizeSection(0, firstWidth);
     horizontalHeader()->resizeSection(1, (denominator_ - numerator_) * w / denominator_);
+}
+
+QString CommandList::blockCopy(int row) const {
+    if (scope_ == CopyScope::SelectedRows) {
+        const QString selected = selectedCopy();
+        if (!selected.isEmpty() || selectionModel()->hasSelection()) return selected;
+        return model_.rowsCode({row});
+    }
+    return model_.blockCode(row);
+}
+
+QString CommandList::currentCopy() const {
+    if (scope_ == CopyScope::SelectedRows && selectionModel()->hasSelection()) {
+        return selectedCopy();
+    }
+    return blockCopy(currentIndex().row());
+}
+
+QString CommandList::selectedCopy() const {
+    std::vector<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows()) rows.push_back(i.row());
+    return model_.rowsCode(std::move(rows));
+}
+
+// Nothing to copy leaves the clipboard as it was.
+void CommandList::putOnClipboard(const QString& code) {
+    if (!code.isEmpty()) QGuiApplication::clipboard()->setText(code);
+}
+
+void CommandList::openMenu(const QPoint& viewportPos) {
+    longPress_.stop();
+    menuRow_ = indexAt(viewportPos).row();
+    copyBlock_->setEnabled(!blockCopy(menuRow_).isEmpty());
+    copyAll_->setEnabled(model_.rowCount() > 0);
+    menu_->popup(viewport()->mapToGlobal(viewportPos));
+}
+
+void CommandList::contextMenuEvent(QContextMenuEvent* event) {
+    // A mouse's menu comes through the viewport, in its coordinates; the
+    // keyboard's comes to the list itself and belongs to the current row.
+    QPoint at = event->pos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        at = currentIndex().isValid() ? visualRect(currentIndex()).center()
+                                      : viewport()->mapFrom(this, at);
+    }
+    openMenu(at);
+    event->accept();
+}
+
+void CommandList::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        putOnClipboard(currentCopy());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+// A press held still for a while opens the menu, as a right click does: the
+// touch panel has no other button.
+void CommandList::mousePressEvent(QMouseEvent* event) {
+    QTableView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        pressPos_ = event->position().toPoint();
+        longPress_.start();
+    }
+}
+
+void CommandList::mouseMoveEvent(QMouseEvent* event) {
+    if (longPress_.isActive() && (event->position().toPoint() - pressPos_).manhattanLength() >
+                                     QApplication::startDragDistance()) {
+        longPress_.stop();
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void CommandList::mouseReleaseEvent(QMouseEvent* event) {
+    longPress_.stop();
+    QTableView::mouseReleaseEvent(event);
+}
+
+void CommandList::hideEvent(QHideEvent* event) {
+    longPress_.stop();
+    QTableView::hideEvent(event);
 }
 
 }  // namespace velmira

@@ -1,29 +1,64 @@
 #pragma once
 
 #include <QTableView>
+#include <QTimer>
 
 #include "ui/command_list_model.h"
+
+class QAction;
+class QMenu;
 
 namespace velmira {
 
 // A report-style list of echoed calls: red text, two columns, several rows may
-// be selected, rows never removed.
+// be selected, rows never removed. Its calls can be copied as C statements:
+// a context menu (right click, or a press held still on the touch panel) and
+// Ctrl+C.
 class CommandList : public QTableView {
     Q_OBJECT
   public:
+    // What "Copy block" and Ctrl+C take: the block of the row (Basic Operation,
+    // Advanced Features), or the selected rows, one call each (Configuration).
+    enum class CopyScope { Block, SelectedRows };
+    static constexpr int kLongPressMs = 700;
+
     // firstColumnShare: the part of the width the first column gets (1/6 means W/6).
     CommandList(const QString& first, const QString& second, int shareNumerator,
                 int shareDenominator, QWidget* parent = nullptr);
 
     CommandListModel& rows() { return model_; }
+    void setCopyScope(CopyScope scope) { scope_ = scope; }
+
+    // What "Copy block" puts on the clipboard with the pointer on `row`
+    // (-1: below the rows), and what Ctrl+C does.
+    QString blockCopy(int row) const;
+    QString currentCopy() const;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
+    void openMenu(const QPoint& viewportPos);
+    QString selectedCopy() const;
+    static void putOnClipboard(const QString& code);
+
     CommandListModel model_;
     int numerator_;
     int denominator_;
+    CopyScope scope_ = CopyScope::Block;
+
+    QMenu* menu_ = nullptr;
+    QAction* copyBlock_ = nullptr;
+    QAction* copyAll_ = nullptr;
+    int menuRow_ = -1;  // the row the menu was opened on
+    QTimer longPress_;
+    QPoint pressPos_;
 };
 
 }  // namespace velmira

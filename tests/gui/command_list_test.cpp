@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QHeaderView>
+#include <QPointingDevice>
+#include <QTest>
 
 #include "hw/echo.h"
+#include "support/copy_menu.h"
 
 namespace velmira {
 namespace {
@@ -57,6 +61,173 @@ TEST(CommandList, ConfigurationRowsGoOnTopWithTheirIcon) {
     EXPECT_FALSE(rows.marked(0));
     EXPECT_TRUE(rows.data(rows.index(0, 0), Qt::DecorationRole).isValid());
     EXPECT_FALSE(rows.data(rows.index(0, 1), Qt::DecorationRole).isValid());
+}
+
+// A home search writes its block row by row: " 0" first, then each row below
+// the rows before it, while the older blocks stay where they are.
+void writeSearch(CommandListModel& rows, const QString& note,
+                 const std::vector<std::string>& calls) {
+    rows.writeRow(0, {}, note);
+    for (std::size_t i = 0; i < calls.size(); ++i) rows.writeRow(static_cast<int>(i) + 1, calls[i]);
+}
+
+TEST(CommandListCopy, BlocksOfEveryKindCopyOldestFirstEachInItsOwnOrder) {
+    CommandListModel rows({"NO", "Command"});
+    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    rows.writeBlock({"lorvexMF_SET_V(1,2,20000)", "lorvexMF_FIXED_MOVE(1,2,10000)"}, "jog");
+    writeSearch(rows, "search",
+                {"lorvexMF_SET_MAX_V(1,1,2000000)", "", "lorvexMF_HOME_START(1,1)"});
+    rows.writeBlock({}, "no calls");
+    rows.writeBlock({"lorvexMF_SET_V(1,2,30000)"});
+    ASSERT_EQ(rows.blockCount(), 4);
+    ASSERT_EQ(rows.rowCount(), 2 + 1 + 4 + 3);
+    const std::vector<int> blockOfRow = {3, 3, 2, 1, 1, 1, 1, 0, 0, 0};
+    for (int r = 0; r < rows.rowCount(); ++r) EXPECT_EQ(rows.blockOf(r), blockOfRow[r]) << r;
+    EXPECT_EQ(rows.blockOf(-1), -1);
+    EXPECT_EQ(rows.blockOf(rows.rowCount()), -1);
+    EXPECT_EQ(rows.label(5), " 2") << "the search's rows are numbered as they came";
+
+    EXPECT_EQ(rows.allCode(),
+              "/* jog */\n"
+              "lorvexMF_SET_V(1,2,20000);\n"
+              "lorvexMF_FIXED_MOVE(1,2,10000);\n"
+              "/* search */\n"
+              "lorvexMF_SET_MAX_V(1,1,2000000);\n"
+              "lorvexMF_HOME_START(1,1);\n"
+              "lorvexMF_SET_V(1,2,30000);\n");
+    for (int r : {3, 4, 6}) {
+        EXPECT_EQ(rows.blockCode(r),
+                  "/* search */\nlorvexMF_SET_MAX_V(1,1,2000000);\nlorvexMF_HOME_START(1,1);\n");
+    }
+    EXPECT_EQ(rows.blockCode(2), "") << "a block of no calls copies as nothing";
+    EXPECT_EQ(rows.blockCode(rows.rowCount()), "");
+}
+
+// Only the block being written grows: a row numbered past its end goes to
+// its end, never into the block below, whose copy stays whole.
+TEST(CommandListCopy, ARowWrittenPastTheBlockStaysInIt) {
+    CommandListModel rows({"NO", "Command"});
+    rows.writeBlock({"a()", "b()"}, "older");
+    rows.writeRow(0, {}, "search");
+    rows.writeRow(1, "c()");
+    rows.writeRow(7, "d()");
+    EXPECT_EQ(rows.command(2), "d()");
+    EXPECT_EQ(rows.blockCode(4), "/* older */\na();\nb();\n");
+    EXPECT_EQ(rows.blockCode(0), "/* search */\nc();\nd();\n");
+    rows.writeRow(1, "e()");
+    EXPECT_EQ(rows.blockCode(0), "/* search */\ne();\nc();\nd();\n")
+        << "a row written in between is taken where it stands";
+}
+
+// The Configuration list: a call a row on top; a run of rows for one
+// selection is one block under one note.
+TEST(CommandListCopy, ConfigurationRowsCopyOldestFirstUnderTheirSelections) {
+    CommandListModel rows({"Type", "Command"});
+    rows.prependRow("Fun 0", "lorvexMF_SET_PULSE_MODE(1,1,2)", "X");
+    rows.prependRow("Fun 1", "lorvexMF_SET_HLMT(1,1,1,1)", "X");
+    rows.prependRow("Fun 2", "quenbyMF_SERVO_ON(5,2)", "Y");
+    rows.prependRow("Fun 3", "lorvexMF_SET_NHOME(1,1,1)", "X");
+    EXPECT_EQ(rows.blockCount(), 3);
+    EXPECT_EQ(rows.allCode(),
+              "/* X */\nlorvexMF_SET_PULSE_MODE(1,1,2);\nlorvexMF_SET_HLMT(1,1,1,1);\n"
+              "/* Y */\nquenbyMF_SERVO_ON(5,2);\n"
+              "/* X */\nlorvexMF_SET_NHOME(1,1,1);\n");
+    EXPECT_EQ(rows.rowsCode({0, 3, 1, 3, 99, -1}),
+              "/* X */\nlorvexMF_SET_PULSE_MODE(1,1,2);\n"
+              "/* Y */\nquenbyMF_SERVO_ON(5,2);\n"
+              "/* X */\nlorvexMF_SET_NHOME(1,1,1);\n")
+        << "picked in any order, twice, or past the rows";
+    EXPECT_EQ(rows.rowsCode({2}), "/* X */\nlorvexMF_SET_HLMT(1,1,1,1);\n");
+    EXPECT_EQ(rows.rowsCode({}), "");
+}
+
+TEST(CommandListCopy, TheOldestBlockIsFoundUnderAHundredThousandRows) {
+    CommandListModel rows({"NO", "Command"});
+    rows.writeBlock({"first()"}, "oldest");
+    std::vector<std::string> calls(6, "lorvexMF_SET_V(1,2,20000)");
+    while (rows.rowCount() < 100000) rows.writeBlock(calls);
+    writeSearch(rows, "newest", {"last()"});
+    const int bottom = rows.rowCount() - 1;
+    EXPECT_EQ(rows.blockOf(bottom), 0);
+    EXPECT_EQ(rows.blockCode(bottom), "/* oldest */\nfirst();\n");
+    EXPECT_EQ(rows.blockCode(bottom - 1), "/* oldest */\nfirst();\n");
+    EXPECT_EQ(rows.blockCode(1), "/* newest */\nlast();\n");
+    EXPECT_EQ(rows.blockCode(2), QString("lorvexMF_SET_V(1,2,20000);\n").repeated(6));
+}
+
+// The list's menu, by its event and by a press held still (mouse or finger);
+// the screens' tests work it by a real right click and Ctrl+C.
+class CommandListMenu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        list.resize(300, 300);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        list.rows().writeBlock({"older()"}, "old");
+        list.rows().writeBlock({"a()", "b()"}, "new");
+        test::CopyMenu::setClipboard("before");
+    }
+    QString clipboard() { return test::CopyMenu::clipboard(); }
+
+    CommandList list{QStringLiteral("NO"), QStringLiteral("Command"), 1, 6};
+    test::CopyMenu menu{list};
+};
+
+TEST_F(CommandListMenu, TheMenuCopiesTheBlockUnderThePointerOrEveryBlock) {
+    EXPECT_EQ(menu.action("copyBlockAction")->text(), "Copy block");
+    EXPECT_EQ(menu.action("copyAllAction")->text(), "Copy all");
+    EXPECT_FALSE(menu.menu().accessibleName().isEmpty());
+    // What the accessibility bus tells a screen reader or a test driver.
+    QAccessibleInterface* items = QAccessible::queryAccessibleInterface(&menu.menu());
+    ASSERT_NE(items, nullptr);
+    ASSERT_EQ(items->childCount(), 2);
+    EXPECT_EQ(items->child(0)->text(QAccessible::Name), "Copy block");
+    EXPECT_EQ(items->child(1)->text(QAccessible::Name), "Copy all");
+    menu.contextMenuAt(menu.rowCenter(4));
+    menu.choose("copyBlockAction");
+    EXPECT_EQ(clipboard(), "/* old */\nolder();\n");
+
+    menu.contextMenuAt(menu.rowCenter(0));
+    menu.choose("copyAllAction");
+    EXPECT_EQ(clipboard(), "/* old */\nolder();\n/* new */\na();\nb();\n");
+
+    // Below the rows there is no block to copy.
+    menu.contextMenuAt({10, list.viewport()->height() - 5});
+    EXPECT_FALSE(menu.action("copyBlockAction")->isEnabled());
+    EXPECT_TRUE(menu.action("copyAllAction")->isEnabled());
+}
+
+TEST_F(CommandListMenu, APressHeldStillOpensTheMenuAMovedOrShortOneDoesNot) {
+    const QPoint p = menu.rowCenter(1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, p);
+    QTest::qWait(CommandList::kLongPressMs + 200);
+    EXPECT_FALSE(menu.menu().isVisible()) << "a click";
+
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, p);
+    QTest::mouseMove(list.viewport(), p + QPoint(0, 40));
+    QTest::qWait(CommandList::kLongPressMs + 200);
+    EXPECT_FALSE(menu.menu().isVisible()) << "a press that moved";
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, p + QPoint(0, 40));
+
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, p);
+    QTest::qWait(CommandList::kLongPressMs / 2);
+    EXPECT_FALSE(menu.menu().isVisible()) << "too soon";
+    ASSERT_TRUE(test::eventually([&] { return menu.menu().isVisible(); }));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, p);
+    EXPECT_TRUE(menu.menu().isVisible()) << "letting go does not choose the item under the finger";
+    EXPECT_EQ(clipboard(), "before");
+    menu.choose("copyBlockAction");
+    EXPECT_EQ(clipboard(), "/* new */\na();\nb();\n");
+}
+
+TEST_F(CommandListMenu, AFingerHeldStillOpensTheMenu) {
+    static QPointingDevice* const finger = QTest::createTouchDevice();
+    const QPoint p = list.viewport()->mapTo(list.window(), menu.rowCenter(3));
+    QTest::touchEvent(list.window(), finger).press(0, p, list.window());
+    ASSERT_TRUE(test::eventually([&] { return menu.menu().isVisible(); }));
+    QTest::touchEvent(list.window(), finger).release(0, p, list.window());
+    menu.choose("copyBlockAction");
+    EXPECT_EQ(clipboard(), "/* old */\nolder();\n");
 }
 
 }  // namespace

@@ -549,5 +549,41 @@ TEST_F(Configuration, KeyboardAndMouseChooseInTheTree) {
     EXPECT_EQ(result, kResultPicture);
 }
 
+// The echo is what the user copies into a program, so it must be the call the
+// module got, argument for argument: also when a file written elsewhere left
+// values that no list item stands for and the lists show no selection.
+TEST_F(Configuration, EveryEchoIsTheCallMadeEvenWithValuesNoListHolds) {
+    ids[3] = 69;
+    for (int axis = 0; axis < 4; ++axis) {
+        AxisSettings& r = state.settings.record(3, axis);
+        for (SettingEntry AxisSettings::*entry : kSettingEntries) {
+            (r.*entry).first = 300;
+            (r.*entry).second = 70000;
+        }
+        r.alarm.enabled = r.inPos.enabled = 1;
+    }
+    open();
+    selectItem("Lorvex in Slot:3", "Axis_Z");
+    ASSERT_EQ(get<QComboBox>(1018)->currentIndex(), -1);
+    ASSERT_EQ(get<QComboBox>(1033)->currentIndex(), -1);
+    log.clear();
+    click(1015);  // alarm off, then on, with no logic shown
+    click(1015);
+    click(1013);
+    click(1013);
+    choose(1016, 1);
+    click(1019);  // a filter with no delay shown
+    choose(1033, 2);
+    choose(1007, 1);  // Z phase with no encoder mode shown
+    choose(1002, 1);
+    get<QComboBox>(1003)->setCurrentIndex(-1);
+    choose(1007, 0);
+    Texts echoed;
+    for (int r = rows().rowCount() - 1; r >= 0; --r)
+        echoed.push_back(rows().command(r).toStdString());
+    EXPECT_EQ(echoed, calls());
+    EXPECT_GE(echoed.size(), 7u);
+}
+
 }  // namespace
 }  // namespace velmira
