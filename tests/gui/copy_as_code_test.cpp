@@ -55,23 +55,8 @@ class CopyFrom : public ::testing::Test,
         screen->show();
         return *screen;
     }
-    void select(int treeId, const QString& module, const QString& axis = {}) {
-        auto* tree = this->template get<QTreeWidget>(treeId);
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* top = tree->topLevelItem(i);
-            if (top->text(0) != module) continue;
-            if (axis.isEmpty()) return tree->setCurrentItem(top);
-            for (int c = 0; c < top->childCount(); ++c) {
-                if (top->child(c)->text(0) == axis) return tree->setCurrentItem(top->child(c));
-            }
-        }
-        ADD_FAILURE() << "no item " << module.toStdString() << " / " << axis.toStdString();
-    }
-    void choose(int id, int index) {
-        auto* combo = this->template get<QComboBox>(id);
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
+    using test::ScreenDriver<Screen>::choose;
+    using test::ScreenDriver<Screen>::select;
     CommandList& list() { return screen->commandList(); }
     QString clipboard() { return test::CopyMenu::clipboard(); }
     // What "Copy all" puts on the clipboard, chosen from the menu.

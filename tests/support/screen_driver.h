@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +35,25 @@ class ScreenDriver {
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Delete);
         QTest::keyClicks(e, text);
+    }
+    // A list item picked as a user picks it: the list shows it and says so.
+    void choose(int id, int index) {
+        auto* combo = get<QComboBox>(id);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    // Makes a module, or one of its axes, the tree's current item.
+    void select(int treeId, const QString& module, const QString& axis = {}) {
+        auto* tree = get<QTreeWidget>(treeId);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* top = tree->topLevelItem(i);
+            if (top->text(0) != module) continue;
+            if (axis.isEmpty()) return tree->setCurrentItem(top);
+            for (int c = 0; c < top->childCount(); ++c) {
+                if (top->child(c)->text(0) == axis) return tree->setCurrentItem(top->child(c));
+            }
+        }
+        ADD_FAILURE() << "no item " << module.toStdString() << " / " << axis.toStdString();
     }
     QString text(int id) { return get<QLineEdit>(id)->text(); }
     bool on(int id) { return screen->control(id)->isEnabled(); }

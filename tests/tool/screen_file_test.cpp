@@ -16,6 +16,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_words.h"
 #include "support/recorded_bench.h"
+#include "support/screen_driver.h"
 #include "tool/tool_run.h"
 
 namespace velmira {
@@ -23,7 +24,9 @@ namespace {
 
 using test::runTool;
 
-class ScreenFile : public ::testing::Test, protected test::RecordedBench {
+class ScreenFile : public ::testing::Test,
+                   protected test::RecordedBench,
+                   protected test::ScreenDriver<CConfigurationDlg> {
   protected:
     void SetUp() override {
         ids[3] = 83;  // LorvexF in slot 3
@@ -35,38 +38,13 @@ class ScreenFile : public ::testing::Test, protected test::RecordedBench {
         screen->show();
     }
 
-    template <class T>
-    T* get(int id) {
-        T* w = screen->controlAs<T>(id);
-        EXPECT_NE(w, nullptr) << "control " << id;
-        return w;
-    }
-    void choose(int id, int index) {
-        auto* combo = get<QComboBox>(id);
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
-    void click(int id) { QTest::mouseClick(screen->control(id), Qt::LeftButton); }
-    void type(int id, const QString& text) { get<QLineEdit>(id)->setText(text); }
-    void select(const QString& module, const QString& axis = {}) {
-        auto* tree = get<QTreeWidget>(1001);
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* top = tree->topLevelItem(i);
-            if (top->text(0) != module) continue;
-            if (axis.isEmpty()) return tree->setCurrentItem(top);
-            for (int c = 0; c < top->childCount(); ++c) {
-                if (top->child(c)->text(0) == axis) return tree->setCurrentItem(top->child(c));
-            }
-        }
-        ADD_FAILURE() << "no item " << module.toStdString() << " / " << axis.toStdString();
-    }
     QString file() const { return card.path() + "/Pelmoran/Orvo/lorvex_Config.ini"; }
 
     // A set-up touching every kind of control, saved by the screen.
     void saveKnownSettings() {
-        select("LorvexF in Slot:3");
+        select(1001, "LorvexF in Slot:3");
         choose(1002, 3);  // all four axes: PULSE (Falling Edge) / Dir +
-        select("LorvexF in Slot:3", "Axis_Y");
+        select(1001, "LorvexF in Slot:3", "Axis_Y");
         choose(1005, 1);
         click(1183);
         click(1182);
@@ -75,7 +53,7 @@ class ScreenFile : public ::testing::Test, protected test::RecordedBench {
         click(1020);
         click(1023);
         choose(1033, 2);
-        select("Quenby in Slot:5", "Axis_X");
+        select(1001, "Quenby in Slot:5", "Axis_X");
         choose(1003, 3);
         choose(1007, 1);
         click(1015);
@@ -92,8 +70,6 @@ class ScreenFile : public ::testing::Test, protected test::RecordedBench {
         click(1036);
         ASSERT_EQ(boxes.texts(), std::vector<std::string>{"All of the settings saved !!"});
     }
-
-    std::unique_ptr<CConfigurationDlg> screen;
 };
 
 TEST_F(ScreenFile, DumpMatchesTheGoldenText) {
@@ -247,7 +223,7 @@ TEST_F(ScreenFile, ASetEntryIsAppliedAloneOnLoad) {
     EXPECT_EQ(image.record(3, 1).vring.first, 12345);
 
     // And the screen shows it.
-    select("LorvexF in Slot:3", "Axis_Y");
+    select(1001, "LorvexF in Slot:3", "Axis_Y");
     click(1035);
     EXPECT_TRUE(get<QCheckBox>(1177)->isChecked());
     EXPECT_EQ(get<QLineEdit>(1179)->text(), "12345");
