@@ -5,62 +5,31 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "basic/basic_operation_dlg.h"
-#include "hw/discovery.h"
-#include "platform/message_boxes.h"
-#include "sim/sim_rack.h"
+#include "bench_rig.h"
 #include "ui/command_list.h"
 
 namespace {
 
 using namespace velmira;
 
-class NoBoxes final : public MessageBoxes {
-  public:
-    BoxAnswer show(const BoxRequest&) override { return BoxAnswer::Ok; }
-};
-
-// A machine whose limit switches a continuous move never reaches, however
-// long the benchmark runs.
-RackDescription endless() {
-    RackDescription machine;
-    for (SlotMachine& slot : machine.bySlot) {
-        for (AxisMachine& axis : slot.axes) {
-            axis.limitMinus = -2000000000;
-            axis.limitPlus = 2000000000;
-        }
-    }
-    return machine;
-}
-
 // The default rack on a clock the benchmark moves, the screen open on Axis_X
 // of the four-axis module in slot 1, as a user leaves it after a first jog.
 struct Bench {
     Bench() {
-        std::uint8_t card = 0;
-        probeAndRegister(state.slotTable, ctx.hw, card);
-        state.selectedModuleLabel = "Lorvex in Slot:1";
-        state.selectedAxisLabel = "Axis_X";
-        state.moduleNodeSelected = 0;
+        rig.selected("Lorvex in Slot:1", "Axis_X");
         screen.initDialog();
         screen.show();
         QApplication::processEvents();
-        lorvex.SERVO_ON(1, 1);
+        rig.lorvex.SERVO_ON(1, 1);
     }
     void press(int id) { screen.controlAs<QPushButton>(id)->click(); }
 
     ManualSimClock clock;
-    SimRack rack{*parseSlotList(kDefaultRack).ids, endless(), clock};
-    SimMotionLibrary lorvex{ModuleKind::Lorvex, rack};
-    SimMotionLibrary quenby{ModuleKind::Quenby, rack};
-    SimBackplane backplane{rack};
-    NoBoxes boxes;
-    QTemporaryDir card;
-    AppState state;
-    AppContext ctx{state, Hardware{&lorvex, &quenby, &backplane}, boxes, CardFiles(card.path())};
-    CBasicOperationDlg screen{ctx, CarriedValues{}};
+    bench::Rig rig{clock};
+    SimMotionLibrary& lorvex = rig.lorvex;
+    CBasicOperationDlg screen{rig.ctx, CarriedValues{}};
 };
 
 constexpr int kForward = 1090;
@@ -103,6 +72,7 @@ void BM_BasicOperationJogBlock(benchmark::State& s) {
 }
 BENCHMARK(BM_BasicOperationJogBlock)
     ->Arg(0)
+    ->Arg(10000)
     ->Arg(100000)
     ->Iterations(500)
     ->Unit(benchmark::kMicrosecond);

@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "hw/discovery.h"
+#include "platform/memory.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"
 #include "settings/settings_file.h"
@@ -97,6 +98,7 @@ void CMainMenuDlg::openBasicOperation() {
 void CMainMenuDlg::runPair(Next first) {
     for (Next next = first; next != Next::None;) {
         next = next == Next::Configuration ? visitConfiguration() : visitBasicOperation();
+        releaseFreedMemory();  // the visit's rows are gone with its screen
     }
 }
 
@@ -143,6 +145,10 @@ CMainMenuDlg::Next CMainMenuDlg::visitBasicOperation() {
 }
 
 void CMainMenuDlg::openAdvancedFeatures() {
+    // Declared first, so it runs once the screen and its rows are gone.
+    struct Release {
+        ~Release() { releaseFreedMemory(); }
+    } release;
     std::unique_ptr<WorkingScreen> screen = screens_.advancedFeatures(this);
     const AppState& s = ctx_.state;
     if (s.currentKind == ModuleKind::Lorvex) {
