@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
     AppContext ctx{appState, hardware.setup->hardware(), boxes, CardFiles(card)};
     ctx.backups = options.backupCount;
     ProgramScreens screens(ctx);
-    const int status = CMotionApp(ctx, screens).initInstance();
+    CMotionApp motionApp(ctx, screens);
+    motionApp.setQuitWhenShown(options.quitWhenShown);
+    const int status = motionApp.initInstance();
     // A trace that lost lines is a run whose record is incomplete.
     if (CallTrace* trace = hardware.setup->trace()) {
         trace->flush();

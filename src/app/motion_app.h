@@ -12,10 +12,13 @@ class CMotionApp {
   public:
     CMotionApp(AppContext& ctx, ScreenFactory& screens) : ctx_(ctx), screens_(screens) {}
     int initInstance();
+    // The main menu closes itself once it has been painted.
+    void setQuitWhenShown(bool on) { quitWhenShown_ = on; }
 
   private:
     AppContext& ctx_;
     ScreenFactory& screens_;
+    bool quitWhenShown_ = false;
 };
 
 }  // namespace velmira

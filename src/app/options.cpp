@@ -30,6 +30,8 @@ constexpr ValueOption kValueOptions[] = {
     {"--backups", &Options::backups, false},
 };
 
+constexpr const char* kQuitWhenShown = "--quit-when-shown";
+
 constexpr int kMostBackups = 99;
 
 // The card folder must be there, and be one the program may enter and write,
@@ -82,6 +84,18 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
+        if (name == kQuitWhenShown) {
+            if (eq != std::string::npos) {
+                r.error = name + " takes no value (see --help)";
+                return r;
+            }
+            if (!given.insert(name).second) {
+                r.error = name + " is given twice (see --help)";
+                return r;
+            }
+            r.options.quitWhenShown = true;
+            continue;
+        }
         const ValueOption* option = nullptr;
         for (const ValueOption& o : kValueOptions) {
             if (name == o.name) option = &o;
@@ -156,6 +170,8 @@ std::string helpText(const std::string& defaultCard) {
            "  --backups N           keep the N newest earlier configuration files beside\n"
            "                        it as lorvex_Config.ini.YYYYMMDD-HHMMSS.bak, 0 to\n"
            "                        keep none (default: 5)\n"
+           "  --quit-when-shown     show the main menu and end with status 0 once it is\n"
+           "                        painted, to measure start-up (default: keep running)\n"
            "  -h, --help            show this help and exit\n"
            "\n"
            "Each option may be given once. A path that starts with -- is written\n"

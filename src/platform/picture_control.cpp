@@ -12,18 +12,33 @@ PictureControl::PictureControl(QWidget* parent) : QLabel(parent) {
 
 void PictureControl::showResource(int resource) {
     resource_ = resource;
-    setPixmap(renderResource(resource, size(), devicePixelRatioF()));
+    stale_ = true;
+    if (isVisible()) drawn();
 }
 
-void PictureControl::copyImageFrom(const PictureControl& holder) {
+QPixmap PictureControl::drawn() {
+    if (stale_) {
+        stale_ = false;
+        setPixmap(renderResource(resource_, size(), devicePixelRatioF()));
+    }
+    return pixmap();
+}
+
+void PictureControl::copyImageFrom(PictureControl& holder) {
     if (holder.size() != size()) return showResource(holder.resource());
     resource_ = holder.resource();
-    setPixmap(holder.pixmap());
+    stale_ = false;
+    setPixmap(holder.drawn());
 }
 
 void PictureControl::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     if (resource_) showResource(resource_);
+}
+
+void PictureControl::showEvent(QShowEvent* event) {
+    QLabel::showEvent(event);
+    drawn();
 }
 
 void PictureControl::mouseReleaseEvent(QMouseEvent* event) {

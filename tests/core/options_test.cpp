@@ -30,6 +30,11 @@ TEST(Options, TakesValuesInBothForms) {
     EXPECT_EQ(parseOptions({}).options.backupCount, 5);
     EXPECT_EQ(parseOptions({"--backups=0"}).options.backupCount, 0);
     EXPECT_EQ(parseOptions({"--backups", "99"}).options.backupCount, 99);
+    EXPECT_FALSE(r.options.quitWhenShown);
+    const OptionsResult measured = parseOptions({"--quit-when-shown", "--rack", "2=Quenby"});
+    EXPECT_TRUE(measured.error.empty()) << measured.error;
+    EXPECT_TRUE(measured.options.quitWhenShown);
+    EXPECT_EQ(measured.options.rack, "2=Quenby") << "a flag takes no value from the next word";
 }
 
 TEST(Options, RefusesMistakesWithOneClearMessage) {
@@ -57,6 +62,9 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
         {{"--trace", "--help"},
          "--trace needs a value; \"--help\" is an option (write --trace=--help for a file of "
          "that name)"},
+        {{"--quit-when-shown", "--quit-when-shown"},
+         "--quit-when-shown is given twice (see --help)"},
+        {{"--quit-when-shown=1"}, "--quit-when-shown takes no value (see --help)"},
         {{"--lorvex-lib", "--rack"},
          "--lorvex-lib needs a value; \"--rack\" is an option (write --lorvex-lib=--rack for a "
          "file of that name)"},
@@ -125,7 +133,7 @@ TEST(Options, HelpNamesEveryOptionWithItsDefault) {
     EXPECT_TRUE(asked.error.empty()) << "help is shown whatever the other values: " << asked.error;
     const std::string help = helpText("/home/u/card");
     for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE",
-                             "--card DIR", "/home/u/card", "--help", "-h"}) {
+                             "--card DIR", "/home/u/card", "--quit-when-shown", "--help", "-h"}) {
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
 }

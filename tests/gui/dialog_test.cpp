@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/picture_control.h"
+#include "platform/quit_when_painted.h"
+#include "platform/resources.h"
 #include "support/eventually.h"
 #include "support/scripted_boxes.h"
 
@@ -84,6 +87,36 @@ TEST(Dialog, PlacesFromDialogUnitsAndWorkingScreensFillTheScreen) {
     Probe d(boxes);
     d.placeWorkingScreen();
     EXPECT_EQ(d.geometry(), QRect(0, 0, 800, 600));
+}
+
+// Pictures are drawn when first seen; a hidden holder is drawn when a
+// picture takes its image, and gives exactly what its SVG draws.
+TEST(Dialog, PicturesAreDrawnWhenSeenOrTaken) {
+    QWidget window;
+    window.resize(200, 100);
+    auto* holder = new PictureControl(&window);
+    auto* lamp = new PictureControl(&window);
+    for (PictureControl* p : {holder, lamp}) p->setGeometry(0, 0, 15, 16);
+    holder->showResource(186);
+    holder->hide();
+    lamp->showResource(185);
+    EXPECT_TRUE(lamp->pixmap().isNull()) << "nothing is drawn before the window is shown";
+    window.show();
+    EXPECT_EQ(lamp->pixmap().toImage(), drawResource(185, {15, 16}));
+    EXPECT_TRUE(holder->pixmap().isNull());
+    lamp->copyImageFrom(*holder);
+    EXPECT_EQ(lamp->resource(), 186);
+    EXPECT_EQ(lamp->pixmap().toImage(), drawResource(186, {15, 16}));
+    lamp->resize(30, 32);
+    EXPECT_EQ(lamp->pixmap().toImage(), drawResource(186, {30, 32})) << "redrawn at its size";
+}
+
+TEST(Dialog, QuitWhenPaintedClosesTheWindowOnceItIsOnTheScreen) {
+    test::ScriptedBoxes boxes;
+    Probe d(boxes);
+    new QuitWhenPainted(d);
+    QTimer::singleShot(10000, &d, [&] { d.done(99); });
+    EXPECT_EQ(d.exec(), kResultReturn) << "closed by the probe, not by the 10 s guard";
 }
 
 }  // namespace

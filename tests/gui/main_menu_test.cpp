@@ -11,6 +11,7 @@
 #include "app/main_menu_dlg.h"
 #include "hw/call_log.h"
 #include "platform/picture_control.h"
+#include "platform/resources.h"
 #include "settings/settings_file.h"
 #include "support/recorded_bench.h"
 
@@ -129,6 +130,27 @@ TEST_F(MainMenu, ShowsTheTemplate) {
         EXPECT_FALSE(menu->control(id)->isVisible());
     }
     EXPECT_FALSE(menu->windowIcon().isNull());
+}
+
+// A start parses no SVG: every picture the menu shows, or takes from a holder,
+// and the window icon were drawn at build time, at the size shown, with the
+// very pixels the SVG gives.
+TEST_F(MainMenu, ShowsOnlyPicturesDrawnWhenTheProgramWasBuilt) {
+    const auto pictures = menu->findChildren<PictureControl*>();
+    ASSERT_EQ(pictures.size(), 8);
+    std::vector<std::pair<int, QSize>> shown;
+    for (const PictureControl* p : pictures) shown.emplace_back(p->resource(), p->size());
+    for (int side : {16, 32, 48, 64}) shown.emplace_back(128, QSize(side, side));
+    for (const auto& [resource, size] : shown) {
+        SCOPED_TRACE(testing::Message()
+                     << resource << " at " << size.width() << "x" << size.height());
+        EXPECT_TRUE(isBaked(resource, size)) << "add it to velmira_baked_pictures";
+        const QImage baked = renderResource(resource, size).toImage();
+        EXPECT_EQ(baked.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  drawResource(resource, size));
+    }
+    EXPECT_FALSE(isBaked(205, {300, 200})) << "other sizes are drawn from the SVG";
+    EXPECT_FALSE(renderResource(205, {300, 200}).isNull());
 }
 
 TEST_F(MainMenu, OperationEntriesStartGreyAndDisabled) {
