@@ -131,7 +131,10 @@ def main():
                 fig = json.loads(line)
                 reference = fig.get("reference") or ""
                 if fig.get("ratio") is not None and reference:
-                    reference = f"{fig['value']:.4g} {fig['unit']} against {reference}"
+                    reference = (f"{fig['value']:.4g} {fig['unit']} against {reference:.4g} "
+                                 f"{fig['unit']} for the empty dialog")
+                else:
+                    reference = ""
                 value = fig["ratio"] if fig.get("ratio") is not None else fig["value"]
                 unit = "x" if fig.get("ratio") is not None else fig["unit"]
                 r.add(fig["name"], value, unit, fig["budget"], reference)
