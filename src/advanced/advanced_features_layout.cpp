@@ -136,7 +136,7 @@ void CAdvancedFeaturesDlg::buildTemplate() {
               {{{kLp1, "LP1"}, {kLp2, "LP2"}, {kLp3, "LP3"}},
                {{kEp1, "EP1"}, {kEp2, "EP2"}, {kEp3, "EP3"}}},
               true);
-    addButton(kClear, QStringLiteral("Clear LP/EP"), {355, 269, 100, 15})->setStyleSheet({});
+    addButton(kClear, QStringLiteral("Clear LP/EP"), {355, 269, 100, 15}, Qt::AlignCenter);
 
     // Room for the pictures: "CW" and "CCW" come without the blanks the other
     // captions start with.

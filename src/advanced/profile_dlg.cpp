@@ -121,10 +121,12 @@ CProfileDlg::CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* pare
     view_ = new ProfileView(model_, this);
     tagControl(view_, kStaticId);
     view_->setGeometry(toPixels({2, 2, 222, 126}));
-    QPushButton* zoomOut = addButton(1119, QStringLiteral("ZoomOut"), {4, 132, 60, 17});
-    QPushButton* zoomIn = addButton(1009, QStringLiteral("ZoomIn"), {68, 132, 60, 17});
-    QPushButton* fit = addButton(1010, QStringLiteral("Profile"), {132, 132, 60, 17});
-    for (QPushButton* b : {zoomOut, zoomIn, fit}) b->setStyleSheet({});
+    QPushButton* zoomOut =
+        addButton(1119, QStringLiteral("ZoomOut"), {4, 132, 60, 17}, Qt::AlignCenter);
+    QPushButton* zoomIn =
+        addButton(1009, QStringLiteral("ZoomIn"), {68, 132, 60, 17}, Qt::AlignCenter);
+    QPushButton* fit =
+        addButton(1010, QStringLiteral("Profile"), {132, 132, 60, 17}, Qt::AlignCenter);
     connect(zoomOut, &QPushButton::clicked, this, [this] {
         model_.zoomOut();
         view_->update();

@@ -87,9 +87,9 @@ void CBasicOperationDlg::buildTemplate() {
         addNumberEdit(r.id, {377, y, 36, 15})->setAccessibleName(QString::fromLatin1(r.label));
         if (*r.unit) addLabel(QString::fromLatin1(r.unit), {415, y + 3, 39, 9});
     }
-    addButton(kOnFlyV, QStringLiteral("on-fly change(V)"), {184, 136, 86, 18})->setStyleSheet({});
-    addButton(kOnFlyA, QStringLiteral("on-fly change(A)"), {274, 136, 86, 18})->setStyleSheet({});
-    addButton(kOnFlyP, QStringLiteral("on-fly change(P)"), {364, 136, 86, 18})->setStyleSheet({});
+    addButton(kOnFlyV, QStringLiteral("on-fly change(V)"), {184, 136, 86, 18}, Qt::AlignCenter);
+    addButton(kOnFlyA, QStringLiteral("on-fly change(A)"), {274, 136, 86, 18}, Qt::AlignCenter);
+    addButton(kOnFlyP, QStringLiteral("on-fly change(P)"), {364, 136, 86, 18}, Qt::AlignCenter);
 
     addGroupBox(QStringLiteral("Home Settings"), {178, 160, 277, 30});
     addLabel(QStringLiteral("Mode"), {184, 172, 20, 9});
@@ -117,7 +117,7 @@ void CBasicOperationDlg::buildTemplate() {
         e->setAccessibleName(QString::fromLatin1(status[row].label));
         addLabel(QString::fromLatin1(status[row].unit), {293, y + 3, 21, 9});
     }
-    addButton(kClear, QStringLiteral("Clear  LP/EP"), {178, 267, 138, 16})->setStyleSheet({});
+    addButton(kClear, QStringLiteral("Clear  LP/EP"), {178, 267, 138, 16}, Qt::AlignCenter);
 
     const auto lampRow = [this](const Lamp* lamps, int count, int x0, int y, int step) {
         for (int i = 0; i < count; ++i) {

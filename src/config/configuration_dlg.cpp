@@ -109,12 +109,12 @@ void CConfigurationDlg::buildTemplate() {
     addCheckBox(1177, QStringLiteral("Enable VRING"), {194, 241, 61, 10});
     addEdit(1179, {194, 254, 40, 14});
     addLabel(QStringLiteral("Pulse"), {237, 259, 20, 8});
-    addButton(1008, QStringLiteral("SET"), {259, 257, 19, 11})->setStyleSheet({});
+    addButton(1008, QStringLiteral("SET"), {259, 257, 19, 11}, Qt::AlignCenter);
     addCheckBox(1178, QStringLiteral("Enable AVTRI"), {283, 241, 61, 10});
     addCheckBox(1182, QStringLiteral("Enable MaxV"), {354, 241, 58, 10});
     addEdit(1123, {354, 254, 40, 14});
     addLabel(QStringLiteral("Pulse"), {398, 259, 18, 8});
-    addButton(1181, QStringLiteral("SET"), {422, 257, 19, 11})->setStyleSheet({});
+    addButton(1181, QStringLiteral("SET"), {422, 257, 19, 11}, Qt::AlignCenter);
 
     // The captions' blanks leave room for the pictures; a little more, for our font.
     const QString room = QStringLiteral("text-align: left; padding-left: 14px;");

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimerEvent>
 
 #include "platform/picture_control.h"
@@ -109,13 +111,47 @@ void Dialog::tagControl(QWidget* w, int id) {
     w->setObjectName(QString::number(id));
 }
 
-QPushButton* Dialog::addButton(int id, const QString& text, const QRect& du) {
-    auto* b = new QPushButton(text, this);
+namespace {
+
+// A push button whose caption stands where it is told, drawn by the style
+// like any button's. A style sheet would do it too, but the style-sheet
+// machinery it brings costs every dialog memory and time at start.
+class CaptionButton final : public QPushButton {
+  public:
+    CaptionButton(const QString& text, Qt::Alignment align, QWidget* parent)
+        : QPushButton(text, parent), align_(align) {}
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        if (align_ & Qt::AlignHCenter) return QPushButton::paintEvent(event);
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        painter.drawControl(QStyle::CE_PushButtonBevel, option);
+        const QRect contents =
+            style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        painter.drawItemText(contents, int(align_ | Qt::AlignVCenter) | Qt::TextShowMnemonic,
+                             option.palette, isEnabled(), option.text, QPalette::ButtonText);
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+
+  private:
+    Qt::Alignment align_;
+};
+
+}  // namespace
+
+QPushButton* Dialog::addButton(int id, const QString& text, const QRect& du,
+                               Qt::Alignment caption) {
+    auto* b = new CaptionButton(text, caption, this);
     tagControl(b, id);
     b->setGeometry(toPixels(du));
     b->setAutoDefault(false);
-    // Captions start with blanks that leave room for the picture beside them.
-    b->setStyleSheet(QStringLiteral("text-align: left;"));
     return b;
 }
 

@@ -100,7 +100,10 @@ class Dialog : public QDialog {
     void setTemplateFont(int pointSize, QSize base);
     void setTemplateSize(const QSize& du);
     void tagControl(QWidget* w, int id);
-    QPushButton* addButton(int id, const QString& text, const QRect& du);
+    // Captions start on the left by default: they begin with blanks that
+    // leave room for the picture beside them.
+    QPushButton* addButton(int id, const QString& text, const QRect& du,
+                           Qt::Alignment caption = Qt::AlignLeft);
     PictureControl* addPicture(int id, int resource, const QRect& du, bool notifiesClicks);
     QCheckBox* addCheckBox(int id, const QString& text, const QRect& du);
     // The rectangle's height includes the dropped list, as in the templates.
