@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -117,6 +118,43 @@ TEST(Dialog, QuitWhenPaintedClosesTheWindowOnceItIsOnTheScreen) {
     new QuitWhenPainted(d);
     QTimer::singleShot(10000, &d, [&] { d.done(99); });
     EXPECT_EQ(d.exec(), kResultReturn) << "closed by the probe, not by the 10 s guard";
+}
+
+// Where a caption's dark pixels lie across a button: the first and last
+// column that holds any.
+std::pair<int, int> captionColumns(QPushButton* b) {
+    const QImage shot = b->grab().toImage();
+    int first = shot.width(), last = -1;
+    for (int y = 3; y < shot.height() - 3; ++y) {
+        for (int x = 3; x < shot.width() - 3; ++x) {
+            if (qGray(shot.pixel(x, y)) < 100) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return {first, last};
+}
+
+TEST(Dialog, ButtonCaptionsStartOnTheLeftOrStandCentred) {
+    test::ScriptedBoxes boxes;
+    struct Buttons : Dialog {
+        explicit Buttons(MessageBoxes& b) : Dialog(b) {
+            setTemplateSize({200, 40});
+            left = addButton(1, QStringLiteral("Go"), {0, 0, 120, 20});
+            centred = addButton(2, QStringLiteral("Go"), {0, 20, 120, 20}, Qt::AlignCenter);
+        }
+        QPushButton* left;
+        QPushButton* centred;
+    } dialog(boxes);
+    dialog.show();
+    const auto [leftFirst, leftLast] = captionColumns(dialog.left);
+    const auto [midFirst, midLast] = captionColumns(dialog.centred);
+    const int width = dialog.left->width();
+    ASSERT_GE(leftLast, 0) << "no caption drawn";
+    ASSERT_GE(midLast, 0) << "no caption drawn";
+    EXPECT_LT(leftLast, width / 3) << "a left caption lies in the button's first third";
+    EXPECT_NEAR((midFirst + midLast) / 2, width / 2, 4) << "a centred caption stands in the middle";
 }
 
 }  // namespace
