@@ -3,6 +3,7 @@
 // the last one. A full rack with every axis moving is the worst case.
 #include <benchmark/benchmark.h>
 
+#include "bench_rig.h"
 #include "sim/sim_rack.h"
 
 namespace {
@@ -10,13 +11,7 @@ namespace {
 using namespace velmira;
 
 void BM_PollFullRackEveryAxisMoving(benchmark::State& state) {
-    RackDescription machine;
-    for (SlotMachine& slot : machine.bySlot) {
-        for (AxisMachine& axis : slot.axes) {
-            axis.limitMinus = -2000000000;
-            axis.limitPlus = 2000000000;
-        }
-    }
+    const RackDescription machine = bench::endless();
     ManualSimClock clock;
     SimRack rack(
         *parseSlotList("1=Lorvex,2=Lorvex,3=Lorvex,4=Lorvex,5=Lorvex,6=Lorvex,7=Lorvex").ids,
