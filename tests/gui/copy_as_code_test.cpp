@@ -68,7 +68,16 @@ class CopyFrom : public ::testing::Test,
     }
 };
 
-using CopyFromBasicOperation = CopyFrom<CBasicOperationDlg>;
+class CopyFromBasicOperation : public CopyFrom<CBasicOperationDlg> {
+  protected:
+    // The screen as another visit left it: Axis_Y of the module in slot 1.
+    void makeOnAxisYOfSlotOne() {
+        state.selectedModuleLabel = "Lorvex in Slot:1";
+        state.selectedAxisLabel = "Axis_Y";
+        state.moduleNodeSelected = 0;
+        make(CarriedValues{});
+    }
+};
 using CopyFromAdvancedFeatures = CopyFrom<CAdvancedFeaturesDlg>;
 using CopyFromConfiguration = CopyFrom<CConfigurationDlg>;
 
@@ -84,10 +93,7 @@ const char kJogOnY[] =
 // The search's rows are written one by one while the tree stays live: its
 // note is the axis it started on, though the user picks another meanwhile.
 TEST_F(CopyFromBasicOperation, AJogAndASearchWrittenRowByRow) {
-    state.selectedModuleLabel = "Lorvex in Slot:1";
-    state.selectedAxisLabel = "Axis_Y";
-    state.moduleNodeSelected = 0;
-    make(CarriedValues{});
+    makeOnAxisYOfSlotOne();
     open();
     click(b::kForward);
     int polls = 0;
@@ -140,10 +146,7 @@ TEST_F(CopyFromBasicOperation, AJogAndASearchWrittenRowByRow) {
 // The real modal path: a right click as the window system delivers it, then
 // Ctrl+C on a row the mouse made current.
 TEST_F(CopyFromBasicOperation, ARealRightClickAndCtrlCInTheModalScreen) {
-    state.selectedModuleLabel = "Lorvex in Slot:1";
-    state.selectedAxisLabel = "Axis_Y";
-    state.moduleNodeSelected = 0;
-    make(CarriedValues{});
+    makeOnAxisYOfSlotOne();
     const int result = test::execActive(*screen, [&] {
         click(b::kForward);
         select(b::kTree, "Quenby in Slot:5", "Axis_X");
@@ -277,10 +280,7 @@ TEST(CopiedCode, TheCompilerIsSeenToRefuseWrongCalls) {
 }
 
 TEST_F(CopyFromBasicOperation, EveryKindOfJogAndSearchCompiles) {
-    state.selectedModuleLabel = "Lorvex in Slot:1";
-    state.selectedAxisLabel = "Axis_Y";
-    state.moduleNodeSelected = 0;
-    make(CarriedValues{});
+    makeOnAxisYOfSlotOne();
     open();
     click(b::kForward);
     click(b::kAsym);
