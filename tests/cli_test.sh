@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 out=$("$app" --help 2>&1); rc=$?
 [ $rc -eq 0 ] || fail "--help exited $rc"
 for part in "--rack SLOTS" "1=Lorvex,3=LorvexF,5=Quenby" "--rack-file FILE" "--card DIR" \
-    "--quit-when-shown" "--help"; do
+    "--platform NAME" "--panel" "--quit-when-shown" "--help"; do
     grep -qF -- "$part" <<<"$out" || fail "--help does not mention $part"
 done
 
@@ -29,6 +29,12 @@ check_refused '--trace needs a value; "--help" is an option (write --trace=--hel
 check_refused '--card is given twice (see --help)' --card /tmp --card /tmp
 check_refused '--card needs a value (see --help)' --card
 check_refused '--quit-when-shown takes no value (see --help)' --quit-when-shown=yes
+check_refused '--platform: the name is empty' --platform ''
+# --platform wins over QT_QPA_PLATFORM: with no display, only offscreen can start.
+card=$(mktemp -d)
+err=$(QT_QPA_PLATFORM=xcb "$app" --platform offscreen --card "$card" --quit-when-shown 2>&1); rc=$?
+rm -rf "$card"
+[ $rc -eq 0 ] || fail "--platform offscreen under QT_QPA_PLATFORM=xcb exited $rc: $err"
 rack_file=$(mktemp)
 trap 'rm -f "$rack_file"' EXIT
 printf '[slot.3.axis.Y]\nhome = [5, 3]\n' >"$rack_file"

@@ -9,6 +9,7 @@
 #include "app/motion_app.h"
 #include "app/options.h"
 #include "app/program_screens.h"
+#include "platform/panel.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/version.h"
 #include "settings/settings_file.h"
@@ -58,9 +59,20 @@ int main(int argc, char** argv) {
 
     removeSaveLeftovers(CardFiles(card));
 
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    // Qt reads no option of ours, only the platform; its -platform wins over
+    // QT_QPA_PLATFORM. Qt keeps the arguments for the whole run.
+    std::string platformFlag = "-platform";
+    std::string platform = options.platform;
+    std::vector<char*> qtArgs{argv[0]};
+    if (!platform.empty()) {
+        qtArgs.push_back(platformFlag.data());
+        qtArgs.push_back(platform.data());
+    }
+    qtArgs.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtArgs.size()) - 1;
+    QApplication app(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("Velmira"));
+    if (options.panel) setPanelMode(true);
 
     QTimer traceFlush;
     if (CallTrace* trace = hardware.setup->trace()) {

@@ -6,6 +6,7 @@
 
 #include "hw/discovery.h"
 #include "platform/memory.h"
+#include "platform/panel.h"
 #include "platform/picture_control.h"
 #include "platform/resources.h"
 #include "settings/settings_file.h"
@@ -20,6 +21,7 @@ constexpr int kAdvancedGrey = 225;
 constexpr int kBasicGrey = 227;
 constexpr int kBasicColour = 233;
 constexpr int kAdvancedColour = 234;
+constexpr int kExitIcon = 239;
 
 }  // namespace
 
@@ -59,7 +61,16 @@ CMainMenuDlg::CMainMenuDlg(AppContext& ctx, ScreenFactory& screens, QWidget* par
 
     const QIcon icon = resourceIcon(kAppIcon);
     setWindowIcon(icon);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (panelMode()) {
+        // A panel has no window frame to close the menu by, so the menu ends
+        // the program itself, from the free corner of its picture.
+        QPushButton* exitButton = addButton(2, QStringLiteral("         Exit"), {195, 3, 57, 26});
+        exitButton->setAccessibleName(QStringLiteral("Exit"));
+        PictureControl* exitPicture = addPicture(1177, kExitIcon, {198, 7, 20, 20}, true);
+        connect(exitButton, &QPushButton::clicked, this, &CMainMenuDlg::reject);
+        connect(exitPicture, &PictureControl::clicked, this, &CMainMenuDlg::reject);
+        fillScreen(size());
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());

@@ -13,24 +13,38 @@
 namespace velmira {
 namespace {
 
+// What a value may be. A path or a name is never empty and never a word that
+// looks like an option; a free value is checked later, if at all.
+enum class Value { Free, Path, Name };
+
 struct ValueOption {
     const char* name;
     std::string Options::*member;
-    bool path;  // a file or folder: never empty, never a word that looks like an option
+    Value value;
 };
 
 constexpr ValueOption kValueOptions[] = {
-    {"--rack", &Options::rack, false},
-    {"--rack-file", &Options::rackFile, true},
-    {"--card", &Options::card, true},
-    {"--lorvex-lib", &Options::lorvexLib, true},
-    {"--quenby-lib", &Options::quenbyLib, true},
-    {"--backplane-lib", &Options::backplaneLib, true},
-    {"--trace", &Options::trace, true},
-    {"--backups", &Options::backups, false},
+    {"--rack", &Options::rack, Value::Free},
+    {"--rack-file", &Options::rackFile, Value::Path},
+    {"--card", &Options::card, Value::Path},
+    {"--lorvex-lib", &Options::lorvexLib, Value::Path},
+    {"--quenby-lib", &Options::quenbyLib, Value::Path},
+    {"--backplane-lib", &Options::backplaneLib, Value::Path},
+    {"--trace", &Options::trace, Value::Path},
+    {"--backups", &Options::backups, Value::Free},
+    // An empty name would leave Qt to choose, which is not what was asked.
+    {"--platform", &Options::platform, Value::Name},
 };
 
-constexpr const char* kQuitWhenShown = "--quit-when-shown";
+struct FlagOption {
+    const char* name;
+    bool Options::*member;
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {"--quit-when-shown", &Options::quitWhenShown},
+    {"--panel", &Options::panel},
+};
 
 constexpr int kMostBackups = 99;
 
@@ -88,7 +102,11 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
-        if (name == kQuitWhenShown) {
+        const FlagOption* flag = nullptr;
+        for (const FlagOption& f : kFlagOptions) {
+            if (name == f.name) flag = &f;
+        }
+        if (flag) {
             if (eq != std::string::npos) {
                 r.error = name + " takes no value (see --help)";
                 return r;
@@ -97,7 +115,7 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
                 r.error = name + " is given twice (see --help)";
                 return r;
             }
-            r.options.quitWhenShown = true;
+            r.options.*flag->member = true;
             continue;
         }
         const ValueOption* option = nullptr;
@@ -119,10 +137,12 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
         } else if (i + 1 < args.size()) {
             value = args[++i];
             // "--trace --help" means a forgotten value, not a file named --help.
-            if (option->path && value.rfind("--", 0) == 0) {
-                r.error = name + " needs a value; " + quotedForMessage(value) +
-                          " is an option (write " + name + "=" + printable(value) +
-                          " for a file of that name)";
+            if (option->value != Value::Free && value.rfind("--", 0) == 0) {
+                r.error = name + " needs a value; " + quotedForMessage(value) + " is an option";
+                r.error +=
+                    option->value == Value::Path
+                        ? " (write " + name + "=" + printable(value) + " for a file of that name)"
+                        : " (see --help)";
                 return r;
             }
         } else {
@@ -130,8 +150,9 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
             return r;
         }
         // Only the rack may be empty: the empty rack.
-        if (option->path && value.empty()) {
-            r.error = name + ": the path is empty";
+        if (option->value != Value::Free && value.empty()) {
+            r.error = name + (option->value == Value::Path ? ": the path is empty"
+                                                           : ": the name is empty");
             return r;
         }
         r.options.*option->member = value;
@@ -174,6 +195,16 @@ std::string helpText(const std::string& defaultCard) {
            "  --backups N           keep the N newest earlier configuration files beside\n"
            "                        it as lorvex_Config.ini.YYYYMMDD-HHMMSS.bak, 0 to\n"
            "                        keep none (default: 5)\n"
+           "  --platform NAME       the Qt platform plugin that draws the windows, as\n"
+           "                        QT_QPA_PLATFORM, which it overrides: xcb, linuxfb,\n"
+           "                        eglfs, vnc, offscreen...; NAME:key=value hands the\n"
+           "                        plugin its options, as in linuxfb:fb=/dev/fb1\n"
+           "                        (default: QT_QPA_PLATFORM, else Qt's choice)\n"
+           "  --panel               lay the windows out for a touch panel without a window\n"
+           "                        manager: each fills the screen, message boxes stand\n"
+           "                        in its middle, the main menu has an Exit button\n"
+           "                        (default: on with linuxfb, eglfs, minimalegl,\n"
+           "                        vkkhrdisplay and vnc, off with the others)\n"
            "  --quit-when-shown     show the main menu and end with status 0 once it is\n"
            "                        painted, to measure start-up (default: keep running)\n"
            "  --version             show the version and exit\n"

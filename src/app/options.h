@@ -18,6 +18,9 @@ struct Options {
     std::string trace;     // empty: no call trace
     std::string rackFile;  // empty: the built-in machine
     std::string backups;   // as given; backupCount holds its value
+    // The Qt platform plugin, with its options; empty: QT_QPA_PLATFORM, or
+    // Qt's own choice.
+    std::string platform;
     int backupCount = kDefaultBackups;
     // Filled from rackFile by parseOptions: the machine that was checked is the
     // one that runs, even when the file changes later or is a pipe.
@@ -26,6 +29,8 @@ struct Options {
     bool version = false;
     // Ends the run once the main menu has been painted, with status 0.
     bool quitWhenShown = false;
+    // Lays the windows out for a touch panel whatever the platform.
+    bool panel = false;
 };
 
 struct OptionsResult {

@@ -10,10 +10,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTimerEvent>
 
+#include "platform/finger_scroll.h"
+#include "platform/panel.h"
 #include "platform/picture_control.h"
 
 namespace velmira {
@@ -93,7 +96,54 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void Dialog::placeWorkingScreen() {
+    if (panelMode()) return fillScreen({800, 600});
     setGeometry(0, 0, 800, 600);
+}
+
+void Dialog::fillScreen(const QSize& layout) {
+    filledLayout_ = layout;
+    // The window's edge cut what reached past the layout (the main menu's
+    // picture is wider than the menu): cut it there still.
+    const QRect kept({}, layout);
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect inside = child->geometry() & kept;
+        if (!child->isWindow() && inside != child->geometry() && !inside.isEmpty()) {
+            child->setMask(QRegion(inside.translated(-child->pos())));
+        }
+    }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The state for the platforms that honour it, the geometry for an X
+    // server that has no window manager to do so.
+    setWindowState(windowState() | Qt::WindowFullScreen);
+    if (const QScreen* s = screen()) setGeometry(s->geometry());
+    centreLayout();
+}
+
+// The controls keep the places their template gave them, around the middle
+// of a larger screen; on a smaller one the top left stays in sight.
+void Dialog::centreLayout() {
+    if (filledLayout_.isEmpty()) return;
+    const QPoint offset(std::max(0, (width() - filledLayout_.width()) / 2),
+                        std::max(0, (height() - filledLayout_.height()) / 2));
+    const QPoint by = offset - layoutOffset_;
+    if (by.isNull()) return;
+    layoutOffset_ = offset;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow()) child->move(child->pos() + by);
+    }
+}
+
+void Dialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    centreLayout();
+}
+
+void Dialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Without a window manager nothing else would: Qt leaves room for a
+    // frame there is not.
+    if (filledLayout_.isEmpty() && panelMode()) centreOnScreen(*this);
 }
 
 void Dialog::setTemplateFont(int pointSize, QSize base) {
@@ -171,8 +221,30 @@ QCheckBox* Dialog::addCheckBox(int id, const QString& text, const QRect& du) {
     return c;
 }
 
+namespace {
+
+// A drop-down whose list a finger scrolls. The list is made when it first
+// opens, not with every screen.
+class DropDown final : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override {
+        if (!fingerScroll_) {
+            FingerScroll::attach(*view());
+            fingerScroll_ = true;
+        }
+        QComboBox::showPopup();
+    }
+
+  private:
+    bool fingerScroll_ = false;
+};
+
+}  // namespace
+
 QComboBox* Dialog::addDropDown(int id, const QStringList& items, const QRect& du) {
-    auto* c = new QComboBox(this);
+    auto* c = new DropDown(this);
     tagControl(c, id);
     c->addItems(items);
     c->setCurrentIndex(-1);

@@ -68,8 +68,12 @@ class Dialog : public QDialog {
         if (timerRunning(timerId)) onTimer(timerId);
     }
 
-    // Working screens cover the whole controller screen.
+    // Working screens cover the whole controller screen; on a panel, the
+    // whole screen, whatever its size.
     void placeWorkingScreen();
+    // Covers the screen, with the controls laid out for `layout` pixels in
+    // its middle: for a panel, where nothing lies around a window.
+    void fillScreen(const QSize& layout);
 
     static constexpr int kStaticId = 65535;
 
@@ -127,13 +131,19 @@ class Dialog : public QDialog {
     virtual void onTimer(int timerId) { Q_UNUSED(timerId); }
     void timerEvent(QTimerEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
+    void centreLayout();
+
     MessageBoxes& boxes_;
     QSize base_{kBaseX, kBaseY};
     bool initialised_ = false;
     int defaultButton_ = 0;
     std::map<int, int> timers_;  // our number -> Qt's timer id
+    QSize filledLayout_;         // empty: the window is its own size
+    QPoint layoutOffset_;
 };
 
 }  // namespace velmira

@@ -5,11 +5,25 @@
 #include <QThread>
 
 #include "platform/pacing.h"
+#include "platform/panel.h"
 
 namespace velmira {
+namespace {
+
+// On a panel Qt would place a box a frame's width and a title bar's height
+// off the middle, leaving room for decorations that are not there.
+class PanelMessageBox final : public QMessageBox {
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);  // takes its final size here
+        if (panelMode()) centreOnScreen(*this);
+    }
+};
+
+}  // namespace
 
 BoxAnswer QtMessageBoxes::show(const BoxRequest& request) {
-    QMessageBox box;
+    PanelMessageBox box;
     box.setText(QString::fromStdString(request.text));
     box.setWindowTitle(QString::fromStdString(request.caption));
     switch (request.icon) {

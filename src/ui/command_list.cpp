@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "platform/finger_scroll.h"
+
 namespace velmira {
 
 CommandList::CommandList(const QString& first, const QString& second, int shareNumerator,
@@ -43,6 +45,9 @@ CommandList::CommandList(const QString& first, const QString& second, int shareN
     longPress_.setSingleShot(true);
     longPress_.setInterval(kLongPressMs);
     connect(&longPress_, &QTimer::timeout, this, [this] { openMenu(pressPos_); });
+    // A finger drags the list to scroll it; held still, it opens the menu.
+    connect(FingerScroll::attach(*this, true), &FingerScroll::held, this,
+            [this](const QPoint& at) { openMenu(at); });
 }
 
 void CommandList::resizeEvent(QResizeEvent* event) {
@@ -110,8 +115,8 @@ void CommandList::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
-// A press held still for a while opens the menu, as a right click does: the
-// touch panel has no other button.
+// A mouse press held still for a while opens the menu too, as a right click
+// does: a touch panel's pointer may have no other button.
 void CommandList::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
     if (event->button() == Qt::LeftButton) {

@@ -3,6 +3,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include "platform/finger_scroll.h"
 #include "ui/command_list_model.h"
 
 class QAction;
@@ -13,14 +14,14 @@ namespace velmira {
 // A report-style list of echoed calls: red text, two columns, several rows may
 // be selected, rows never removed. Its calls can be copied as C statements:
 // a context menu (right click, or a press held still on the touch panel) and
-// Ctrl+C.
+// Ctrl+C. A finger scrolls it.
 class CommandList : public QTableView {
     Q_OBJECT
   public:
     // What "Copy block" and Ctrl+C take: the block of the row (Basic Operation,
     // Advanced Features), or the selected rows, one call each (Configuration).
     enum class CopyScope { Block, SelectedRows };
-    static constexpr int kLongPressMs = 700;
+    static constexpr int kLongPressMs = FingerScroll::kHoldMs;
 
     // firstColumnShare: the part of the width the first column gets (1/6 means W/6).
     CommandList(const QString& first, const QString& second, int shareNumerator,

@@ -1,5 +1,6 @@
 #include "ui/module_tree.h"
 
+#include "platform/finger_scroll.h"
 #include "platform/resources.h"
 
 namespace velmira {
@@ -22,6 +23,9 @@ ModuleTree::ModuleTree(Contents contents, std::initializer_list<int> images, QWi
     // selecting it; listening to the selection, not the current item, keeps
     // that from choosing a module the user never picked.
     connect(this, &QTreeWidget::itemSelectionChanged, this, &ModuleTree::onSelectionChanged);
+    // A finger scrolls the tree without choosing what it passes over: each
+    // choice is a module or axis the screen then works with.
+    FingerScroll::attach(*this);
 }
 
 void ModuleTree::fill(const SlotTable& table, const std::vector<int>& slotNumbers) {

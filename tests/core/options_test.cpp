@@ -35,6 +35,14 @@ TEST(Options, TakesValuesInBothForms) {
     EXPECT_TRUE(measured.error.empty()) << measured.error;
     EXPECT_TRUE(measured.options.quitWhenShown);
     EXPECT_EQ(measured.options.rack, "2=Quenby") << "a flag takes no value from the next word";
+
+    EXPECT_TRUE(r.options.platform.empty()) << "QT_QPA_PLATFORM or Qt's choice";
+    EXPECT_FALSE(r.options.panel);
+    const OptionsResult panel = parseOptions({"--platform", "linuxfb:fb=/dev/fb1", "--panel"});
+    EXPECT_TRUE(panel.error.empty()) << panel.error;
+    EXPECT_EQ(panel.options.platform, "linuxfb:fb=/dev/fb1") << "the plugin's options stay on";
+    EXPECT_TRUE(panel.options.panel);
+    EXPECT_EQ(parseOptions({"--platform=eglfs"}).options.platform, "eglfs");
 }
 
 TEST(Options, RefusesMistakesWithOneClearMessage) {
@@ -65,6 +73,11 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
         {{"--quit-when-shown", "--quit-when-shown"},
          "--quit-when-shown is given twice (see --help)"},
         {{"--quit-when-shown=1"}, "--quit-when-shown takes no value (see --help)"},
+        {{"--platform", ""}, "--platform: the name is empty"},
+        {{"--platform=xcb", "--platform", "xcb"}, "--platform is given twice (see --help)"},
+        {{"--platform", "--panel"},
+         "--platform needs a value; \"--panel\" is an option (see --help)"},
+        {{"--panel", "--panel"}, "--panel is given twice (see --help)"},
         {{"--lorvex-lib", "--rack"},
          "--lorvex-lib needs a value; \"--rack\" is an option (write --lorvex-lib=--rack for a "
          "file of that name)"},
@@ -135,9 +148,9 @@ TEST(Options, HelpNamesEveryOptionWithItsDefault) {
     EXPECT_TRUE(version.options.version);
     EXPECT_TRUE(version.error.empty()) << version.error;
     const std::string help = helpText("/home/u/card");
-    for (const char* part :
-         {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE", "--card DIR",
-          "/home/u/card", "--quit-when-shown", "--version", "--help", "-h"}) {
+    for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE",
+                             "--card DIR", "/home/u/card", "--platform NAME", "QT_QPA_PLATFORM",
+                             "--panel", "--quit-when-shown", "--version", "--help", "-h"}) {
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
 }

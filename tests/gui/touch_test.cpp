@@ -1,0 +1,323 @@
+// The program on a touch panel: a finger scrolls the trees, the command lists
+// and the drop-down lists without choosing what it passes over, a tap still
+// chooses; and without a window manager every window fills the screen or
+// stands in its middle, and the main menu can be closed on the screen.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointingDevice>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QScroller>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/main_menu_dlg.h"
+#include "basic/basic_operation_dlg.h"
+#include "basic/basic_operation_ids.h"
+#include "config/configuration_dlg.h"
+#include "hw/discovery.h"
+#include "platform/panel.h"
+#include "platform/picture_control.h"
+#include "platform/qt_message_boxes.h"
+#include "platform/resources.h"
+#include "support/eventually.h"
+#include "support/recorded_bench.h"
+#include "ui/command_list.h"
+
+namespace velmira {
+namespace {
+
+using test::eventually;
+
+// A finger on a touch screen, as Qt delivers it: a window's widgets get the
+// touch, a popup gets a mouse made up from it.
+class Finger {
+  public:
+    // From one point of `w` to another, in small steps as a hand moves.
+    void drag(QWidget* w, QPoint from, QPoint to) {
+        QTest::touchEvent(w->window(), device()).press(0, from, w);
+        constexpr int kSteps = 12;
+        for (int i = 1; i <= kSteps; ++i) {
+            QTest::qWait(10);
+            QTest::touchEvent(w->window(), device()).move(0, from + (to - from) * i / kSteps, w);
+        }
+        QTest::touchEvent(w->window(), device()).release(0, to, w);
+    }
+    void tap(QWidget* w, QPoint at) {
+        QTest::touchEvent(w->window(), device()).press(0, at, w);
+        QTest::qWait(20);
+        QTest::touchEvent(w->window(), device()).release(0, at, w);
+    }
+
+  private:
+    static QPointingDevice* device() {
+        static QPointingDevice* const finger = QTest::createTouchDevice();
+        return finger;
+    }
+};
+
+// Waits for a fling to come to rest; its scroll value then.
+int scrolledTo(QAbstractItemView* view) {
+    EXPECT_TRUE(eventually(
+        [&] { return QScroller::scroller(view->viewport())->state() == QScroller::Inactive; }));
+    return view->verticalScrollBar()->value();
+}
+
+// Seven four-axis modules, one a slot: a tree of 35 rows, taller than its box.
+class FingerOnBasicOperation : public ::testing::Test, protected test::RecordedBench {
+  protected:
+    void SetUp() override {
+        for (int slot = 1; slot <= 7; ++slot) ids[static_cast<std::size_t>(slot)] = 69;
+        log.setResult("lorvexMF_REGISTRATION", 1);
+        std::uint8_t card = 0;
+        probeAndRegister(state.slotTable, ctx.hw, card);
+        state.selectedModuleLabel = "Lorvex in Slot:1";
+        state.selectedAxisLabel = "Axis_Y";
+        state.moduleNodeSelected = 0;
+        screen = std::make_unique<CBasicOperationDlg>(ctx, CarriedValues{});
+        screen->initDialog();
+        screen->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+        log.clear();
+    }
+    QTreeWidget* tree() { return screen->controlAs<QTreeWidget>(basic_ids::kTree); }
+    std::string selected() {
+        const QList<QTreeWidgetItem*> items = tree()->selectedItems();
+        if (items.isEmpty()) return {};
+        const QTreeWidgetItem* module = items.front()->parent();
+        return (items.front()->text(0) + (module ? " " + module->text(0) : QString()))
+            .toStdString();
+    }
+
+    Finger finger;
+    std::unique_ptr<CBasicOperationDlg> screen;
+};
+
+TEST_F(FingerOnBasicOperation, ADragScrollsTheTreeChoosingNothingATapChooses) {
+    QWidget* viewport = tree()->viewport();
+    ASSERT_EQ(selected(), "Axis_Y Lorvex in Slot:1");
+    QSignalSpy chosen(tree(), &QTreeWidget::itemSelectionChanged);
+    const QPoint low(40, viewport->height() - 20);
+    finger.drag(viewport, low, low - QPoint(0, 150));
+    EXPECT_GT(scrolledTo(tree()), 100) << "the tree followed the finger";
+    EXPECT_EQ(chosen.count(), 0) << "neither the item under the finger nor those it passed";
+    EXPECT_EQ(selected(), "Axis_Y Lorvex in Slot:1");
+    EXPECT_EQ(state.currentCard, 1);
+    EXPECT_TRUE(log.calls().empty()) << log.texts().front();
+
+    // Back down and up again: a drag that comes back to where it started is
+    // no tap either.
+    finger.drag(viewport, low - QPoint(0, 80), low);
+    finger.drag(viewport, low, low - QPoint(0, 60));
+    scrolledTo(tree());
+    EXPECT_EQ(chosen.count(), 0);
+
+    QTreeWidgetItem* target = tree()->itemAt(low);
+    ASSERT_NE(target, nullptr);
+    ASSERT_NE(target->parent(), nullptr) << "an axis row";
+    finger.tap(viewport, low);
+    EXPECT_EQ(selected(), (target->text(0) + " " + target->parent()->text(0)).toStdString());
+    EXPECT_EQ(state.currentCard, tree()->indexOfTopLevelItem(target->parent()) + 1);
+}
+
+TEST_F(FingerOnBasicOperation, ADragScrollsTheCommandListAHeldFingerOpensItsMenu) {
+    CommandList& list = screen->commandList();
+    for (int i = 0; i < 40; ++i) list.rows().writeBlock({"lorvexMF_SET_V(1,2,20000)"});
+    QWidget* viewport = list.viewport();
+    auto* menu = list.findChild<QMenu*>(QStringLiteral("commandListMenu"));
+    ASSERT_NE(menu, nullptr);
+    list.selectRow(3);
+
+    const QPoint low(60, viewport->height() - 20);
+    finger.drag(viewport, low, low - QPoint(0, 150));
+    EXPECT_GT(scrolledTo(&list), 100);
+    QTest::qWait(CommandList::kLongPressMs + 200);
+    EXPECT_FALSE(menu->isVisible()) << "a drag is no long press";
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(3)) << "the selection stayed";
+
+    const int row = list.indexAt(low).row();
+    finger.tap(viewport, low);
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(row)) << "a tap selects the row";
+    EXPECT_FALSE(list.selectionModel()->isRowSelected(3));
+    EXPECT_FALSE(menu->isVisible());
+}
+
+// A drop-down's list is a popup: Qt gives it the finger as a mouse, which
+// used to pick whatever item the finger was lifted over.
+class FingerOnConfiguration : public ::testing::Test, protected test::RecordedBench {
+  protected:
+    void SetUp() override {
+        ids[1] = 69;
+        log.setResult("lorvexMF_REGISTRATION", 1);
+        screen = std::make_unique<CConfigurationDlg>(ctx, CarriedValues{});
+        screen->initDialog();
+        screen->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+        log.clear();
+    }
+    Finger finger;
+    std::unique_ptr<CConfigurationDlg> screen;
+};
+
+TEST_F(FingerOnConfiguration, ADragInADropDownChoosesNothingATapChooses) {
+    auto* pulseMode = screen->controlAs<QComboBox>(1002);
+    ASSERT_NE(pulseMode, nullptr);
+    const int before = pulseMode->currentIndex();
+    QSignalSpy activated(pulseMode, &QComboBox::activated);
+    finger.tap(pulseMode, pulseMode->rect().center());
+    QAbstractItemView* items = pulseMode->view();
+    ASSERT_TRUE(eventually([&] { return items->isVisible(); })) << "a tap opens the list";
+    QTest::qWait(QApplication::doubleClickInterval());
+
+    QWidget* viewport = items->viewport();
+    const QRect first = items->visualRect(items->model()->index(0, 0));
+    const QRect fifth = items->visualRect(items->model()->index(4, 0));
+    finger.drag(viewport, first.center(), fifth.center());
+    QTest::qWait(100);
+    EXPECT_TRUE(items->isVisible()) << "lifting the finger chose nothing";
+    EXPECT_EQ(activated.count(), 0);
+    EXPECT_EQ(pulseMode->currentIndex(), before);
+    EXPECT_TRUE(log.calls().empty()) << log.texts().front();
+
+    const QRect third = items->visualRect(items->model()->index(2, 0));
+    finger.tap(viewport, third.center());
+    ASSERT_TRUE(eventually([&] { return !items->isVisible(); }));
+    EXPECT_EQ(pulseMode->currentIndex(), 2);
+    ASSERT_EQ(activated.count(), 1);
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"lorvexMF_SET_PULSE_MODE(1,15,2)"});
+}
+
+// A list longer than its popup.
+class LongDropDown : public Dialog {
+  public:
+    explicit LongDropDown(MessageBoxes& boxes) : Dialog(boxes) {
+        setTemplateSize({200, 100});
+        QStringList items;
+        for (int i = 0; i < 60; ++i) items << QStringLiteral("item %1").arg(i);
+        combo = addDropDown(1, items, {10, 10, 100, 200});
+        combo->setCurrentIndex(0);
+    }
+    QComboBox* combo;
+};
+
+TEST(FingerOnADropDown, ADragScrollsALongListAndKeepsItOpen) {
+    test::ScriptedBoxes boxes;
+    LongDropDown dialog(boxes);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    Finger finger;
+    dialog.combo->showPopup();
+    QAbstractItemView* items = dialog.combo->view();
+    ASSERT_TRUE(eventually([&] { return items->isVisible(); }));
+    QTest::qWait(QApplication::doubleClickInterval());
+    QSignalSpy activated(dialog.combo, &QComboBox::activated);
+
+    QWidget* viewport = items->viewport();
+    const QPoint low(30, viewport->height() - 10);
+    finger.drag(viewport, low, QPoint(30, 10));
+    EXPECT_GT(scrolledTo(items), 50) << "the list followed the finger";
+    EXPECT_TRUE(items->isVisible());
+    EXPECT_EQ(activated.count(), 0);
+    EXPECT_EQ(dialog.combo->currentIndex(), 0);
+
+    const QModelIndex shown = items->indexAt(QPoint(30, 10));
+    ASSERT_GT(shown.row(), 0);
+    finger.tap(viewport, QPoint(30, 10));
+    ASSERT_TRUE(eventually([&] { return !items->isVisible(); }));
+    EXPECT_EQ(dialog.combo->currentIndex(), shown.row());
+}
+
+// Panel mode, as on linuxfb or eglfs; the offscreen screen is 800 x 800, larger
+// than the 800 x 600 the screens were drawn for.
+class OnAPanel : public ::testing::Test, protected test::RecordedBench {
+  protected:
+    void SetUp() override { setPanelMode(true); }
+    void TearDown() override { setPanelMode(false); }
+    static QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
+};
+
+TEST_F(OnAPanel, TheMainMenuFillsTheScreenAndEndsOnIt) {
+    struct NoScreens final : ScreenFactory {
+        std::unique_ptr<WorkingScreen> configuration(QWidget*, CarriedValues) override {
+            return {};
+        }
+        std::unique_ptr<WorkingScreen> basicOperation(QWidget*, CarriedValues) override {
+            return {};
+        }
+        std::unique_ptr<WorkingScreen> advancedFeatures(QWidget*) override { return {}; }
+    } screens;
+    CMainMenuDlg menu(ctx, screens);
+    QTimer::singleShot(0, &menu, [&] {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&menu));
+        EXPECT_EQ(menu.frameGeometry(), screenRect());
+        // The template in the middle, as the desktop window shows it.
+        const QPoint middle((screenRect().width() - 381) / 2, (screenRect().height() - 276) / 2);
+        EXPECT_EQ(menu.control(1001)->geometry(),
+                  Dialog::fromDialogUnits(QRect(75, 143, 84, 26)).translated(middle));
+        auto* exitButton = menu.controlAs<QPushButton>(2);
+        ASSERT_NE(exitButton, nullptr);
+        EXPECT_EQ(exitButton->accessibleName(), "Exit");
+        EXPECT_TRUE(exitButton->isVisible());
+        auto* exitPicture = menu.controlAs<PictureControl>(1177);
+        ASSERT_NE(exitPicture, nullptr);
+        EXPECT_TRUE(isBaked(exitPicture->resource(), exitPicture->size()))
+            << "add it to velmira_baked_pictures";
+        QTest::mouseClick(exitButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(menu.exec(), kResultReturn) << "Exit ends the menu, and so the program";
+}
+
+// Run on the minimal platform too (tests/CMakeLists.txt): like linuxfb it
+// draws no frames, and Qt would leave room for one above and left of the box.
+TEST_F(OnAPanel, AMessageBoxStandsInTheMiddleOfTheScreen) {
+    QtMessageBoxes realBoxes;
+    QRect box;
+    QTimer::singleShot(0, [&] {
+        QWidget* shown = nullptr;
+        EXPECT_TRUE(eventually([&] {
+            shown = QApplication::activeModalWidget();
+            return qobject_cast<QMessageBox*>(shown) && shown->isVisible();
+        }));
+        if (!qobject_cast<QMessageBox*>(shown)) return;
+        box = shown->frameGeometry();
+        QTest::keyClick(shown, Qt::Key_Return);
+    });
+    realBoxes.show({"NO Lorvex/Quenby in Coralt!!", "Information", BoxIcon::Stop, BoxButtons::Ok});
+    EXPECT_LE((box.center() - screenRect().center()).manhattanLength(), 2)
+        << box.x() << "," << box.y() << " " << box.width() << "x" << box.height() << " on "
+        << screenRect().width() << "x" << screenRect().height();
+}
+
+TEST_F(OnAPanel, AWorkingScreenFillsTheScreenWithItsControlsInTheMiddle) {
+    ids[1] = 69;
+    log.setResult("lorvexMF_REGISTRATION", 1);
+    std::uint8_t card = 0;
+    probeAndRegister(state.slotTable, ctx.hw, card);
+    CBasicOperationDlg screen(ctx, CarriedValues{});
+    screen.initDialog();
+    screen.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
+    EXPECT_EQ(screen.frameGeometry(), screenRect());
+    const QPoint offset(0, (screenRect().height() - 600) / 2);
+    const QWidget* stop = screen.control(basic_ids::kStopHome);
+    ASSERT_NE(stop, nullptr);
+    setPanelMode(false);
+    CBasicOperationDlg desktop(ctx, CarriedValues{});
+    desktop.initDialog();
+    EXPECT_EQ(desktop.geometry(), QRect(0, 0, 800, 600));
+    EXPECT_EQ(stop->geometry(),
+              desktop.control(basic_ids::kStopHome)->geometry().translated(offset));
+    EXPECT_EQ(screen.commandList().geometry(), desktop.commandList().geometry().translated(offset));
+}
+
+}  // namespace
+}  // namespace velmira
