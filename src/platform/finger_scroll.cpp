@@ -45,13 +45,10 @@ FingerScroll* FingerScroll::attach(QAbstractItemView& view, bool reportsHolds) {
 
 FingerScroll::FingerScroll(QAbstractItemView& view, bool reportsHolds)
     : QObject(&view),
+      view_(view),
       viewport_(view.viewport()),
       scroller_(QScroller::scroller(view.viewport())),
       reportsHolds_(reportsHolds) {
-    // The scroller moves the view by pixels; by items, every pixel of a drag
-    // would be a row.
-    view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     QScroller::grabGesture(viewport_, QScroller::TouchGesture);
     // A list that springs back past its ends looks broken on a panel that
     // redraws slowly.
@@ -162,6 +159,15 @@ bool FingerScroll::onMadeUpMouse(QMouseEvent* event) {
 }
 
 void FingerScroll::fingerDown(QPoint at) {
+    // The scroller moves the view by pixels; by items, every pixel of a drag
+    // would be a row. Set at the first touch, so that a view no finger
+    // touched looks as it always has, its scroll bars included.
+    if (view_.verticalScrollMode() != QAbstractItemView::ScrollPerPixel ||
+        view_.horizontalScrollMode() != QAbstractItemView::ScrollPerPixel) {
+        view_.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view_.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+        scroller_->resendPrepareEvent();
+    }
     down_ = true;
     tap_ = true;
     heldDone_ = false;

@@ -45,6 +45,7 @@ class FingerScroll final : public QObject {
     void reset();
     void click(QPoint at);
 
+    QAbstractItemView& view_;
     QWidget* viewport_;
     QScroller* scroller_;
     bool reportsHolds_;
