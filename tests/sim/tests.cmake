@@ -9,4 +9,4 @@ add_executable(sim_tests
 )
 target_include_directories(sim_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(sim_tests PRIVATE velmira_core GTest::gtest GTest::gtest_main)
-gtest_discover_tests(sim_tests DISCOVERY_MODE PRE_TEST)
+gtest_discover_tests(sim_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS core)
