@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/program_screens.h"
 #include "platform/qt_message_boxes.h"
+#include "platform/version.h"
 #include "settings/settings_file.h"
 
 using namespace velmira;
@@ -37,6 +38,10 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) return refuse(parsed.error);
     if (parsed.options.help) {
         std::fputs(helpText(defaultCard).c_str(), stdout);
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::printf("velmira %s\n", kVersion);
         return 0;
     }
     const Options& options = parsed.options;

@@ -82,6 +82,10 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
             r.options.help = true;
             continue;
         }
+        if (arg == "--version") {
+            r.options.version = true;
+            continue;
+        }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
         if (name == kQuitWhenShown) {
@@ -132,7 +136,7 @@ OptionsResult parseOptions(const std::vector<std::string>& args) {
         }
         r.options.*option->member = value;
     }
-    if (!r.options.help) r.error = checkValues(r.options);
+    if (!r.options.help && !r.options.version) r.error = checkValues(r.options);
     return r;
 }
 
@@ -172,6 +176,7 @@ std::string helpText(const std::string& defaultCard) {
            "                        keep none (default: 5)\n"
            "  --quit-when-shown     show the main menu and end with status 0 once it is\n"
            "                        painted, to measure start-up (default: keep running)\n"
+           "  --version             show the version and exit\n"
            "  -h, --help            show this help and exit\n"
            "\n"
            "Each option may be given once. A path that starts with -- is written\n"

@@ -23,6 +23,7 @@ struct Options {
     // one that runs, even when the file changes later or is a pipe.
     RackDescription rackDescription;
     bool help = false;
+    bool version = false;
     // Ends the run once the main menu has been painted, with status 0.
     bool quitWhenShown = false;
 };

@@ -1,21 +1,30 @@
 // Run while the program is built: draws pictures from their SVG at the sizes
 // given and writes each as OUT_DIR/<number>-<width>x<height>, the premultiplied
-// ARGB pixels the program then shows without drawing them.
+// ARGB pixels the program then shows without drawing them. With --png each is
+// written as OUT_DIR/<number>-<width>x<height>.png instead: the icons that are
+// installed for the desktop.
 //
-//   velmira_bake_pictures OUT_DIR NUMBER:WIDTHxHEIGHT...
+//   velmira_bake_pictures [--png] OUT_DIR NUMBER:WIDTHxHEIGHT...
 #include <QDir>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/resources.h"
 
 using namespace velmira;
 
 int main(int argc, char** argv) {
+    const bool png = argc > 1 && std::strcmp(argv[1], "--png") == 0;
+    if (png) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: velmira_bake_pictures OUT_DIR NUMBER:WIDTHxHEIGHT...\n");
+        std::fprintf(stderr,
+                     "usage: velmira_bake_pictures [--png] OUT_DIR NUMBER:WIDTHxHEIGHT...\n");
         return 2;
     }
     // The SVGs' texts need the fonts, and so an application.
@@ -42,13 +51,18 @@ int main(int argc, char** argv) {
             return 1;
         }
         const QImage image = drawResource(resource, size);
-        const QString name =
-            QStringLiteral("%1-%2x%3").arg(resource).arg(size.width()).arg(size.height());
+        const QString name = QStringLiteral("%1-%2x%3%4")
+                                 .arg(resource)
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(png ? QStringLiteral(".png") : QString());
         QSaveFile file(out.filePath(name));
         const qsizetype bytes = image.sizeInBytes();
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(image.constBits()), bytes) != bytes ||
-            !file.commit()) {
+        const bool written =
+            file.open(QIODevice::WriteOnly) &&
+            (png ? image.save(&file, "PNG")
+                 : file.write(reinterpret_cast<const char*>(image.constBits()), bytes) == bytes);
+        if (!written || !file.commit()) {
             std::fprintf(stderr, "velmira_bake_pictures: cannot write %s\n",
                          qPrintable(file.fileName()));
             return 1;

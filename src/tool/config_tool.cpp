@@ -19,16 +19,13 @@
 #include "platform/atomic_file.h"
 #include "platform/host_file.h"
 #include "platform/printable.h"
+#include "platform/version.h"
 #include "settings/backup_policy.h"
 #include "settings/settings_backups.h"
 #include "settings/settings_file.h"
 #include "settings/settings_words.h"
 #include "tool/config_reading.h"
 #include "tool/config_report.h"
-
-#ifndef VELMIRA_VERSION
-#define VELMIRA_VERSION "unknown"
-#endif
 
 namespace velmira {
 namespace {
@@ -677,7 +674,7 @@ int runConfigTool(const QStringList& args, QTextStream& out, QTextStream& err) {
             return kToolOk;
         }
         if (first == "--version") {
-            out << kProgram << ' ' << VELMIRA_VERSION << '\n';
+            out << kProgram << ' ' << kVersion << '\n';
             return kToolOk;
         }
         for (const Verb& v : verbs()) {

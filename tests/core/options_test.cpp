@@ -131,9 +131,13 @@ TEST(Options, HelpNamesEveryOptionWithItsDefault) {
     const OptionsResult asked = parseOptions({"--help", "--rack", "9=x"});
     EXPECT_TRUE(asked.options.help);
     EXPECT_TRUE(asked.error.empty()) << "help is shown whatever the other values: " << asked.error;
+    const OptionsResult version = parseOptions({"--rack", "9=x", "--version"});
+    EXPECT_TRUE(version.options.version);
+    EXPECT_TRUE(version.error.empty()) << version.error;
     const std::string help = helpText("/home/u/card");
-    for (const char* part : {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE",
-                             "--card DIR", "/home/u/card", "--quit-when-shown", "--help", "-h"}) {
+    for (const char* part :
+         {"--rack SLOTS", "\"1=Lorvex,3=LorvexF,5=Quenby\"", "--rack-file FILE", "--card DIR",
+          "/home/u/card", "--quit-when-shown", "--version", "--help", "-h"}) {
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
 }
