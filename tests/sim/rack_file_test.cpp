@@ -297,9 +297,7 @@ TEST_F(RackFileOnDisk, UnreadableFileIsRefused) {
 }
 
 TEST(RackFile, TheExampleInTheDocsIsValidAndDiffersAsItSays) {
-    const auto example =
-        std::filesystem::path(__FILE__).parent_path() / "../../docs/example-rack.toml";
-    const RackFileResult r = readRackFile(example.string());
+    const RackFileResult r = readRackFile(VELMIRA_EXAMPLE_RACK);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(r.rack.bySlot[3].registrationFails);
     const AxisMachine& y5 = r.rack.bySlot[5].axes[1];
