@@ -30,6 +30,20 @@ check_refused '--card is given twice (see --help)' --card /tmp --card /tmp
 check_refused '--card needs a value (see --help)' --card
 check_refused '--quit-when-shown takes no value (see --help)' --quit-when-shown=yes
 check_refused '--platform: the name is empty' --platform ''
+# A plugin that is not there is refused with the names that are, rather than
+# Qt aborting the process.
+err=$("$app" --platform nosuch:fb=/dev/fb1 2>&1 >/dev/null); rc=$?
+[ $rc -eq 2 ] || fail "--platform nosuch exited $rc ($err)"
+case $err in
+'velmira: --platform: no Qt platform plugin "nosuch:fb=/dev/fb1" is installed (installed: '*offscreen*')') ;;
+*) fail "--platform nosuch: got '$err'" ;;
+esac
+# A panel whose framebuffer is missing: a clear last line and status 2, not
+# Qt's abort at the first window.
+err=$("$app" --platform linuxfb:fb=/dev/no-such-fb --card /tmp 2>&1 >/dev/null); rc=$?
+[ $rc -eq 2 ] || fail "linuxfb without a framebuffer exited $rc ($err)"
+[ "$(tail -1 <<<"$err")" = 'velmira: the platform "linuxfb" found no screen to draw on' ] ||
+    fail "linuxfb without a framebuffer: got '$err'"
 # --platform wins over QT_QPA_PLATFORM: with no display, only offscreen can start.
 card=$(mktemp -d)
 err=$(QT_QPA_PLATFORM=xcb "$app" --platform offscreen --card "$card" --quit-when-shown 2>&1); rc=$?

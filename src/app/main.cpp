@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/program_screens.h"
 #include "platform/panel.h"
+#include "platform/platform_plugins.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/version.h"
 #include "settings/settings_file.h"
@@ -46,6 +47,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     const Options& options = parsed.options;
+    if (!options.platform.empty()) {
+        if (const std::string problem = platformPluginProblem(options.platform); !problem.empty()) {
+            return refuse("--platform: " + problem);
+        }
+    }
     HardwareSetup::Result hardware = HardwareSetup::create(options);
     if (!hardware.setup) return refuse(hardware.error);
 
@@ -72,6 +78,12 @@ int main(int argc, char** argv) {
     int qtArgc = static_cast<int>(qtArgs.size()) - 1;
     QApplication app(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("Velmira"));
+    // A framebuffer that is not there leaves the platform without a screen,
+    // and Qt would end the process at the first window.
+    if (!QGuiApplication::primaryScreen()) {
+        return refuse("the platform \"" + QGuiApplication::platformName().toStdString() +
+                      "\" found no screen to draw on");
+    }
     if (options.panel) setPanelMode(true);
 
     QTimer traceFlush;
