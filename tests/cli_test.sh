@@ -39,8 +39,10 @@ case $err in
 *) fail "--platform nosuch: got '$err'" ;;
 esac
 # A panel whose framebuffer is missing: a clear last line and status 2, not
-# Qt's abort at the first window.
-err=$("$app" --platform linuxfb:fb=/dev/no-such-fb --card /tmp 2>&1 >/dev/null); rc=$?
+# Qt's abort at the first window. (The half-made linuxfb platform leaks its
+# input handlers' memory at exit, which a sanitizer build would report.)
+err=$(ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+    "$app" --platform linuxfb:fb=/dev/no-such-fb --card /tmp 2>&1 >/dev/null); rc=$?
 [ $rc -eq 2 ] || fail "linuxfb without a framebuffer exited $rc ($err)"
 [ "$(tail -1 <<<"$err")" = 'velmira: the platform "linuxfb" found no screen to draw on' ] ||
     fail "linuxfb without a framebuffer: got '$err'"
