@@ -22,6 +22,8 @@ constexpr int kBasicGrey = 227;
 constexpr int kBasicColour = 233;
 constexpr int kAdvancedColour = 234;
 constexpr int kExitIcon = 239;
+constexpr int kExitButton = 2;
+constexpr int kExitPicture = 1177;
 
 }  // namespace
 
@@ -64,11 +66,10 @@ CMainMenuDlg::CMainMenuDlg(AppContext& ctx, ScreenFactory& screens, QWidget* par
     if (panelMode()) {
         // A panel has no window frame to close the menu by, so the menu ends
         // the program itself, from the free corner of its picture.
-        QPushButton* exitButton = addButton(2, QStringLiteral("         Exit"), {195, 3, 57, 26});
-        exitButton->setAccessibleName(QStringLiteral("Exit"));
-        PictureControl* exitPicture = addPicture(1177, kExitIcon, {198, 7, 20, 20}, true);
-        connect(exitButton, &QPushButton::clicked, this, &CMainMenuDlg::reject);
-        connect(exitPicture, &PictureControl::clicked, this, &CMainMenuDlg::reject);
+        addButton(kExitButton, QStringLiteral("         Exit"), {195, 3, 57, 26})
+            ->setAccessibleName(QStringLiteral("Exit"));
+        addPicture(kExitPicture, kExitIcon, {198, 7, 20, 20}, true);
+        for (const int id : {kExitButton, kExitPicture}) onClick(id, [this] { reject(); });
         fillScreen(size());
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();
