@@ -58,8 +58,10 @@ class Xvfb:
         if not shutil.which("Xvfb"):
             fail("Xvfb is not installed (see scripts/deps)")
         read_end, write_end = os.pipe()
+        # -noreset: a reset when one launch ends would refuse the next one's
+        # connection for a moment.
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-screen", "0", "1024x768x24",
              "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)

@@ -7,12 +7,10 @@
 #
 #   basic_operation_test.sh VELMIRA_BINARY
 #
-# The script runs itself a second time inside dbus-run-session; that part
-# (marked by --in-session) starts the accessibility bus, the program and the
-# driver.
+# The program and its driver run on a private desktop (desktop_session.sh);
+# that part of this script is marked by --in-session.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-launcher=/usr/libexec/at-spi-bus-launcher
 python=/usr/bin/python3  # Debian's, for its pyatspi
 
 fail() { echo "FAIL: $*"; exit 1; }
@@ -21,22 +19,8 @@ in_session() {
     local app=$1 work=$2
     cleanup_session() {
         [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid"
-        [ -n "${launcher_pid:-}" ] && kill "$launcher_pid" 2>/dev/null && wait "$launcher_pid"
     }
     trap cleanup_session EXIT
-
-    "$launcher" --launch-immediately >/dev/null 2>&1 &
-    launcher_pid=$!
-    # Qt asks the session bus for the accessibility bus once, at start-up.
-    local owned=
-    for _ in $(seq 200); do
-        owned=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus \
-            /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null)
-        case $owned in *"boolean true"*) break ;; esac
-        kill -0 "$launcher_pid" 2>/dev/null || fail "the accessibility bus launcher ended"
-        sleep 0.05
-    done
-    case $owned in *"boolean true"*) ;; *) fail "no accessibility bus after 10 s" ;; esac
 
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$app" --card "$work/card" --trace "$work/trace" \
         >"$work/err" 2>&1 &
@@ -72,43 +56,19 @@ fi
 [ $# -eq 1 ] || { echo "usage: $0 VELMIRA_BINARY" >&2; exit 2; }
 app=$1
 [ -x "$app" ] || fail "no program at $app"
-for tool in Xvfb xdotool dbus-run-session dbus-send timeout; do
-    command -v "$tool" >/dev/null || fail "missing tool: $tool (see scripts/deps)"
-done
-[ -x "$launcher" ] || fail "missing tool: $launcher (Debian package at-spi2-core)"
+command -v timeout >/dev/null || fail "missing tool: timeout"
 [ -x "$python" ] || fail "missing tool: $python"
 "$python" -c 'import pyatspi' 2>/dev/null ||
     fail "missing tool: pyatspi for $python (Debian package python3-pyatspi)"
 
 work=$(mktemp -d)
-cleanup() {
-    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid"
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM
-
-# Xvfb takes the first free display itself and names it once it accepts
-# clients: no race with another server for a number.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb" 2>&1 &
-xvfb_pid=$!
-display=
-for _ in $(seq 200); do
-    display=$(head -n 1 "$work/display" 2>/dev/null)
-    [ -n "$display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb"; fail "Xvfb ended"; }
-    sleep 0.05
-done
-[ -n "$display" ] || fail "Xvfb gave no display within 10 s"
-export DISPLAY=":$display"
-# CTest runs with the offscreen platform; the program needs the X display here.
-unset QT_QPA_PLATFORM
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$work/card/Pelmoran"
 
 started=$(date +%s)
-dbus-run-session -- bash "$0" --in-session "$app" "$work" 2>"$work/session-err"
+VELMIRA_SESSION_ERR="$work/session-err" \
+    "$here/desktop_session.sh" bash "$0" --in-session "$app" "$work"
 rc=$?
 if [ $rc -ne 0 ]; then
     echo "--- standard error of the session (bus, driver) ---"
