@@ -67,8 +67,7 @@ trap 'exit 1' INT TERM
 mkdir -p "$work/card/Pelmoran"
 
 started=$(date +%s)
-VELMIRA_SESSION_ERR="$work/session-err" \
-    "$here/desktop_session.sh" bash "$0" --in-session "$app" "$work"
+"$here/desktop_session.sh" bash "$0" --in-session "$app" "$work" 2>"$work/session-err"
 rc=$?
 if [ $rc -ne 0 ]; then
     echo "--- standard error of the session (bus, driver) ---"

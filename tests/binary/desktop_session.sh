@@ -6,9 +6,7 @@
 #
 # The command finds DISPLAY, DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR set;
 # QT_QPA_PLATFORM is unset, so a Qt program goes to the X display. The exit
-# status is the command's, or 1 when the desktop could not be set up. The
-# standard error of the bus and its launcher goes to $VELMIRA_SESSION_ERR when
-# set, to standard error otherwise.
+# status is the command's, or 1 when the desktop could not be set up.
 #
 # The script runs itself a second time inside dbus-run-session; that part
 # (marked by --in-session) starts the accessibility bus and the command.
@@ -74,8 +72,4 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 mkdir -m 700 "$private/runtime"
 export XDG_RUNTIME_DIR="$private/runtime"
 
-if [ -n "${VELMIRA_SESSION_ERR:-}" ]; then
-    dbus-run-session -- bash "$0" --in-session "$@" 2>"$VELMIRA_SESSION_ERR"
-else
-    dbus-run-session -- bash "$0" --in-session "$@"
-fi
+dbus-run-session -- bash "$0" --in-session "$@"
