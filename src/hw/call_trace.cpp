@@ -20,6 +20,7 @@ CallTrace::~CallTrace() {
 }
 
 void CallTrace::record(const std::string& call, std::int64_t result) {
+    const std::lock_guard lock(mutex_);
     const auto now = Clock::now();
     const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now - start_).count();
     buffer_ += std::to_string(us);
@@ -28,14 +29,20 @@ void CallTrace::record(const std::string& call, std::int64_t result) {
     buffer_ += " -> ";
     buffer_ += std::to_string(result);
     buffer_ += '\n';
-    if (now - lastFlush_ >= kFlushPeriod) flush();
+    if (now - lastFlush_ >= kFlushPeriod) flushLocked();
 }
 
 void CallTrace::flushIfDue() {
-    if (Clock::now() - lastFlush_ >= kFlushPeriod) flush();
+    const std::lock_guard lock(mutex_);
+    if (Clock::now() - lastFlush_ >= kFlushPeriod) flushLocked();
 }
 
 void CallTrace::flush() {
+    const std::lock_guard lock(mutex_);
+    flushLocked();
+}
+
+void CallTrace::flushLocked() {
     lastFlush_ = Clock::now();
     if (buffer_.empty()) return;
     if (!failed_) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "hw/motion_library.h"
@@ -34,14 +36,19 @@ class CallTrace {
 
     // Whether every line reached the file. The first write that fails says so
     // once on standard error; the lines after it are dropped.
-    bool complete() const { return !failed_; }
+    bool complete() const { return !failed_.load(); }
 
   private:
     CallTrace(FileDescriptor fd, std::string path);
 
+    void flushLocked();
+
+    // A call may come from a worker thread (a two-axis home search) while a
+    // timer flushes on the GUI thread.
+    std::mutex mutex_;
     FileDescriptor fd_;
     std::string path_;
-    bool failed_ = false;
+    std::atomic<bool> failed_{false};
     std::string buffer_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastFlush_ = start_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <tuple>
@@ -23,6 +24,11 @@ class MotionLibrary {
 
     ModuleKind kind() const { return kind_; }
 
+    // Whether a typed call of any library is under way, on any thread. The
+    // libraries take calls from one thread at a time: while a call blocks on
+    // another thread (a two-axis home search), nothing else may be called.
+    static bool callInFlight() { return inFlight_.load() != 0; }
+
     // Arguments arrive already narrowed to their C types, widened to 64 bits.
     virtual std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) = 0;
 
@@ -40,9 +46,14 @@ class MotionLibrary {
         static_assert(sizeof...(Params) == sizeof...(A), "wrong number of arguments");
         const std::array<std::int64_t, sizeof...(A)> args{
             static_cast<std::int64_t>(static_cast<Params>(a))...};
+        struct InFlight {
+            InFlight() { ++inFlight_; }
+            ~InFlight() { --inFlight_; }
+        } inFlight;
         return dispatch(op, args);
     }
 
+    static inline std::atomic<int> inFlight_{0};
     ModuleKind kind_;
 };
 
