@@ -398,7 +398,8 @@ bool AxisModel::claimForPath() {
     return true;
 }
 
-void AxisModel::release() {
+void AxisModel::release(Activity owner) {
+    if (activity_ != owner) return;
     ramp_.halt();
     if (activity_ == Activity::Path) moveBy(std::round(commanded_) - commanded_);
     activity_ = Activity::Idle;

@@ -121,7 +121,9 @@ class AxisModel {
     // Path steps: move straight to `commanded` within dt; false when a limit,
     // an alarm or the emergency stop ends the path there.
     bool follow(double commanded, double dt);
-    void release();
+    // Ends the run of `owner`; an axis that something else has taken since
+    // is left alone.
+    void release(Activity owner);
     void failHome() { stopCauses_ |= axis_error::kHomeFailed; }
 
     void tick(double dt);

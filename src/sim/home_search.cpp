@@ -60,7 +60,7 @@ void HomeSearch::nextStep() {
     } while (step_ <= kOffset && plan_.codes[step_] == 0);
     if (step_ > kOffset) {
         phase_ = Phase::Done;
-        axis_.release();
+        axis_.release(AxisModel::Activity::Home);
         return;
     }
     beginStep();
@@ -102,7 +102,7 @@ void HomeSearch::leave() {
 
 void HomeSearch::fail() {
     axis_.failHome();
-    axis_.release();
+    axis_.release(AxisModel::Activity::Home);
     phase_ = Phase::Done;
 }
 

@@ -97,7 +97,7 @@ bool Interpolator::begin(int count, double length) {
         if (!axes_[assigned_[claimed]].claimForPath()) break;
     }
     if (claimed < count) {
-        for (int i = 0; i < claimed; ++i) axes_[assigned_[i]].release();
+        for (int i = 0; i < claimed; ++i) axes_[assigned_[i]].release(AxisModel::Activity::Path);
         return false;
     }
     count_ = count;
@@ -165,11 +165,11 @@ std::array<double, 3> Interpolator::pointAt(double s) const {
 }
 
 void Interpolator::finish() {
-    for (int i = 0; i < count_; ++i) axes_[moving_[i]].release();
+    for (int i = 0; i < count_; ++i) axes_[moving_[i]].release(AxisModel::Activity::Path);
     running_ = false;
 }
 
-void Interpolator::tick(double dt) {
+void Interpolator::settle() {
     if (!running_) return;
     for (int i = 0; i < count_; ++i) {
         if (axes_[moving_[i]].activity() != AxisModel::Activity::Path) {
@@ -177,6 +177,11 @@ void Interpolator::tick(double dt) {
             return;
         }
     }
+}
+
+void Interpolator::tick(double dt) {
+    settle();
+    if (!running_) return;
     ramp_.step(dt);
     const bool arrived = !ramp_.running() && ramp_.travelled() >= length_;
     const std::array<double, 3> p = arrived ? end_ : pointAt(ramp_.travelled());

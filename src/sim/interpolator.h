@@ -41,6 +41,8 @@ class Interpolator {
     bool circle(bool clockwise, std::int32_t c1, std::int32_t c2);
 
     void stop() { ramp_.stop(); }
+    // Ends the path when one of its axes has been taken from it.
+    void settle();
     bool running() const { return running_; }
     bool uses(int axisIndex) const;
 

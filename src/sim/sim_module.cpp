@@ -37,7 +37,8 @@ bool SimModule::active() const {
     for (const AxisModel& a : axes_) {
         if (a.activity() != AxisModel::Activity::Idle) return true;
     }
-    return false;
+    // A search whose axis rests has still to learn why.
+    return homing(0xF);
 }
 
 void SimModule::tick(double dt) {
@@ -45,6 +46,16 @@ void SimModule::tick(double dt) {
     for (int i = 0; i < axisCount_; ++i) {
         axes_[i].tick(dt);
         if (searches_[i]) searches_[i]->update();
+    }
+}
+
+// A search or path whose axis was taken ends now, not at the next tick: with
+// nothing else moving there would be none, and a late end would cut short
+// whatever the axis does by then.
+void SimModule::settle() {
+    interpolator_.settle();
+    for (auto& search : searches_) {
+        if (search) search->update();
     }
 }
 
@@ -156,6 +167,7 @@ std::int64_t SimModule::call(MotionOp op, std::span<const std::int64_t> args) {
             return 0;
         case MotionOp::SERVO_OFF:
             each([&](AxisModel& a) { a.servoOff(); });
+            settle();
             return 0;
 
         // Speeds.

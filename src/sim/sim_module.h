@@ -38,6 +38,7 @@ class SimModule {
     void forEach(std::uint16_t mask, F&& f);
     const AxisModel* lowest(std::uint16_t mask) const;
     void startHoming(std::uint16_t mask, const HomePlan& plan);
+    void settle();
     std::int64_t setting(MotionOp op, std::uint16_t mask, std::int64_t value);
 
     ModuleKind kind_;

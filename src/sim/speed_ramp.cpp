@@ -56,21 +56,33 @@ double SpeedRamp::floorSpeed() const {
     return std::clamp(p_.startSpeed, 1.0, topSpeed());
 }
 
+bool SpeedRamp::rampsDown() const {
+    switch (p_.curve) {
+        case Curve::Constant:
+            return false;
+        case Curve::Trapezoid:
+            return p_.decel > 0;
+        case Curve::SCurve:
+            return p_.decelJerk > 0;
+    }
+    return false;
+}
+
 double SpeedRamp::brakingDistance() const {
+    if (!rampsDown()) return 0;
     const double floor = floorSpeed();
     switch (p_.curve) {
         case Curve::Constant:
             return 0;
-        case Curve::Trapezoid: {
-            const double d = std::max(p_.decel, 1.0);
-            return std::max(0.0, (v_ * v_ - floor * floor) / (2 * d));
-        }
+        case Curve::Trapezoid:
+            return std::max(0.0, (v_ * v_ - floor * floor) / (2 * p_.decel));
         case Curve::SCurve: {
             const double j = std::max(p_.jerk, 1.0);
             const double jd = std::max(p_.decelJerk, 1.0);
             double v = v_;
             double dist = 0;
-            if (a_ > 0) {
+            // Without an accelerating jerk the acceleration ends at once.
+            if (a_ > 0 && p_.jerk > 0) {
                 // First the acceleration has to come down to zero, at the
                 // jerk of the acceleration phase.
                 const double t = a_ / j;
@@ -95,17 +107,23 @@ void SpeedRamp::trackTrapezoid(double target, double dt) {
     if (v_ < target) {
         v_ = std::min(target, v_ + std::max(p_.accel, 0.0) * dt);
     } else if (v_ > target) {
-        v_ = std::max(target, v_ - std::max(p_.decel, 0.0) * dt);
+        v_ = p_.decel > 0 ? std::max(target, v_ - p_.decel * dt) : target;
     }
 }
 
 // Each step picks the acceleration change (up, hold, down by the jerk) that
 // goes fastest without overshooting the target speed once the acceleration
-// is brought back to zero.
+// is brought back to zero. A jerk of 0 or less has no ramp: K holds the speed
+// (and ends an acceleration at once), L drops it to the target at once.
 void SpeedRamp::trackSCurve(double target, double dt) {
     const double j = std::max(p_.jerk, 1.0);
     const double jd = std::max(p_.decelJerk, 1.0);
+    if (p_.jerk <= 0 && a_ > 0) a_ = 0;
     if (v_ < target) {
+        if (p_.jerk <= 0) {
+            a_ = 0;
+            return;
+        }
         const double options[] = {a_ + j * dt, a_, a_ - j * dt};
         double chosen = options[2];
         for (const double a : options) {
@@ -121,6 +139,11 @@ void SpeedRamp::trackSCurve(double target, double dt) {
             a_ = 0;
         }
     } else if (v_ > target) {
+        if (p_.decelJerk <= 0) {
+            v_ = target;
+            a_ = 0;
+            return;
+        }
         // A remaining acceleration still ends at the acceleration's jerk.
         const double down = a_ > 0 ? j : jd;
         const double options[] = {a_ - down * dt, a_, a_ + jd * dt};
@@ -148,8 +171,11 @@ double SpeedRamp::step(double dt) {
     if (stopping_) {
         target = floorSpeed();
     } else if (goal_) {
-        if (!braking_ && p_.curve != Curve::Constant &&
-            *goal_ - s_ <= brakingDistance() + std::max(p_.offsetPulses, 0.0) + v_ * dt) {
+        // Without a braking ramp only the offset pulses brake: the move runs
+        // at speed to its end.
+        const double offset = std::max(p_.offsetPulses, 0.0);
+        if (!braking_ && p_.curve != Curve::Constant && (rampsDown() || offset > 0) &&
+            *goal_ - s_ <= brakingDistance() + offset + v_ * dt) {
             braking_ = true;
         }
         if (braking_) target = floorSpeed();

@@ -23,7 +23,8 @@ struct RampParams {
 // distance (or without end). The speed never exceeds the drive speed, changes
 // by at most A (D) per second on a T-curve and its acceleration by at most
 // K (L) per second on an S-curve; only the start and the end step between
-// standstill and the start speed, as a pulse drive does.
+// standstill and the start speed, as a pulse drive does. A, D, K or L of 0 or
+// less is no ramp: no rise (A, K), or a drop to the target at once (D, L).
 class SpeedRamp {
   public:
     void start(const RampParams& params, std::optional<double> goal);
@@ -47,6 +48,7 @@ class SpeedRamp {
   private:
     double topSpeed() const;
     double floorSpeed() const;
+    bool rampsDown() const;
     double brakingDistance() const;
     void trackTrapezoid(double target, double dt);
     void trackSCurve(double target, double dt);

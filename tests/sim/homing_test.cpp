@@ -91,13 +91,14 @@ TEST(SimHoming, SearchTurnsAtTheLimitAndFindsTheSameEdge) {
 
 TEST(SimHoming, InterruptedOrImpossibleSearchesStillEnd) {
     RackDescription machine;
+    machine.bySlot[1].axes[0].alarm = true;
     machine.bySlot[1].axes[2].indexSpacing = 0;  // Z has no index pulse
     SimBench bench(machine);
     auto& lib = bench.lorvex;
     lib.SET_HOME_MODE(1, 15, 2, 2, 2, 0, 0);
     lib.HOME_START(1, 15);
     bench.clock.advanceMs(300);
-    lib.SERVO_OFF(1, 1);         // X loses its servo
+    lib.SET_ALARM(1, 1, 1, 0);   // X's drive alarm now counts
     lib.STOP_SLOWLY(1, 2);       // Y is stopped
     lib.SET_HOME_EDGE(1, 8, 1);  // U's home logic is wrong: the search
     lib.SET_NHOME(1, 8, 1);      // leaves cam and sensor the wrong way
@@ -109,6 +110,35 @@ TEST(SimHoming, InterruptedOrImpossibleSearchesStillEnd) {
     lib.SET_HOME_MODE(1, 1, 3, 0, 0, 0, 0);
     lib.HOME_START(1, 1);
     EXPECT_NE(lib.HOME_WAIT(1, 1), 0) << "an unknown step code ends at once";
+}
+
+// Servo off with no other axis moving leaves the rack idle: the search must
+// end all the same, and must not cut short the axis's next move or path.
+TEST(SimHoming, ServoOffEndsTheSearchAndFreesTheAxis) {
+    SimBench bench;
+    auto& lib = bench.lorvex;
+    lib.AXIS_ASSIGN(1, 1, 2, 0);
+    lib.SET_VV(1, 20000);
+    for (const bool path : {false, true}) {
+        lib.SET_HOME_MODE(1, 1, 2, 2, 0, 0, 0);
+        lib.HOME_START(1, 1);
+        bench.clock.advanceMs(300);
+        lib.SERVO_OFF(1, 1);
+        if (!path) bench.clock.advanceMs(50);  // the path comes in the same instant
+        EXPECT_NE(lib.HOME_WAIT(1, 1), 0) << path;
+        EXPECT_TRUE(lib.GET_ERROR_CODE(1, 1) & axis_error::kHomeFailed) << path;
+        lib.SERVO_ON(1, 1);
+        const std::int32_t x = lib.GET_LP(1, 1), y = lib.GET_LP(1, 2);
+        if (path) {
+            lib.LINE_2D(1, 10000, 5000);
+        } else {
+            lib.FIXED_MOVE(1, 1, 10000);
+        }
+        bench.record(lib, 1, 1, 10);
+        EXPECT_EQ(lib.GET_LP(1, 1), x + 10000) << path;
+        EXPECT_EQ(lib.GET_LP(1, 2), path ? y + 5000 : y);
+        EXPECT_EQ(lib.GET_ERROR_CODE(1, 1), 0u) << path;
+    }
 }
 
 }  // namespace

@@ -159,6 +159,19 @@ TEST(SimInterpolation, StopsAndRefusals) {
     EXPECT_LT(rest.x, 100000);
     EXPECT_GT(rest.x, 50000) << "stopped part way";
     EXPECT_EQ(100000 - rest.x, -rest.y) << "on the line";
+
+    // VD or VL of 0: no braking ramp, the path stops within a tick.
+    for (const int mode : {3, 4}) {
+        vectorProfile(lib, mode);
+        lib.SET_VD(kCard, 0);
+        lib.SET_VL(kCard, 0);
+        lib.LINE_2D(kCard, -40000, 40000);
+        bench.clock.advanceMs(1000);
+        lib.STOP_SLOWLY(kCard, 1);
+        bench.clock.advanceMs(2);
+        EXPECT_EQ(lib.GET_DI(kCard, 1, 0), 0) << "mode " << mode;
+        EXPECT_EQ(lib.GET_DI(kCard, 2, 0), 0) << "mode " << mode;
+    }
 }
 
 TEST(SimInterpolation, AssigningAxesMidPathMovesOnlyTheAxesTheNextPathUses) {

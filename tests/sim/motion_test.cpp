@@ -45,6 +45,7 @@ TEST(SimMotion, FixedMovesEndExactlyOnTargetInEverySpeedMode) {
         {0, 1000, 40000, 200000, 0, 0, 0, 0},      {1, 500, 30000, 0, 0, 4000000, 0, 0},
         {2, 2000, 50000, 300000, 90000, 0, 0, 37}, {3, 100, 25000, 0, 0, 5000000, 1500000, 9},
         {0, 20000, 20000, 100000, 0, 0, 0, 9},  // the screen's defaults: constant speed
+        {2, 1000, 50000, 300000, 0, 0, 0, 40},  // no braking ramp, only AO at SV
     };
     const std::int32_t distances[] = {10000, -10000, 7, -1, 93457, 350};
     for (const Profile& p : profiles) {
@@ -207,6 +208,33 @@ TEST(SimMotion, StopSlowlyBrakesToRest) {
     EXPECT_EQ(lib.GET_LP(kCard, kX), rest);
     EXPECT_EQ(lib.GET_CV(kCard, kX), 0);
     EXPECT_EQ(lib.GET_ERROR_CODE(kCard, kX), 0u);
+}
+
+// D (T-curve) or L (S-curve) of 0 or less: no braking ramp. A stop drops to
+// SV and ends within a tick; a fixed move runs at V to its end.
+TEST(SimMotion, ZeroDecelerationStopsAtOnce) {
+    const Profile profiles[] = {
+        {2, 1000, 50000, 300000, 0, 0, 0},
+        {2, 1000, 50000, 300000, -500, 0, 0},
+        {3, 1000, 50000, 0, 0, 5000000, 0},
+    };
+    for (const Profile& p : profiles) {
+        SimBench bench;
+        auto& lib = bench.lorvex;
+        apply(lib, kCard, kX, p);
+        lib.FIXED_MOVE(kCard, kX, 60000);
+        const auto samples = bench.record(lib, kCard, kX);
+        EXPECT_EQ(samples.back().lp, 60000) << "mode " << p.mode << ", D " << p.d;
+        EXPECT_EQ(samples[samples.size() - 2].cv, 50000) << "at V up to the end";
+
+        lib.CONTINUE_MOVE(kCard, kX, -1);
+        bench.wait(500, lib, kCard);
+        ASSERT_EQ(lib.GET_CV(kCard, kX), 50000);
+        lib.STOP_SLOWLY(kCard, kX);
+        bench.wait(2, lib, kCard);
+        EXPECT_EQ(lib.GET_CV(kCard, kX), 0) << "mode " << p.mode << ", D " << p.d;
+        EXPECT_EQ(lib.GET_DI(kCard, kX, 0), 0);
+    }
 }
 
 TEST(SimMotion, ChangesOnTheFly) {
