@@ -57,6 +57,13 @@ constexpr std::pair<int, std::int32_t AxisRunParams::*> kFields[] = {
     {kVao, &AxisRunParams::advVAO}, {kFp1, &AxisRunParams::advFP1}, {kFp2, &AxisRunParams::advFP2},
     {kFp3, &AxisRunParams::advFP3}, {kCp1, &AxisRunParams::advCP1}, {kCp2, &AxisRunParams::advCP2}};
 
+// The field each working value of a run is read from.
+constexpr std::pair<int, std::int32_t PathValues::*> kValueFields[] = {
+    {kVsv, &PathValues::vsv}, {kVv, &PathValues::vv},   {kVa, &PathValues::va},
+    {kVd, &PathValues::vd},   {kVl, &PathValues::vl},   {kVk, &PathValues::vk},
+    {kVao, &PathValues::vao}, {kFp1, &PathValues::fp1}, {kFp2, &PathValues::fp2},
+    {kFp3, &PathValues::fp3}, {kCp1, &PathValues::cp1}, {kCp2, &PathValues::cp2}};
+
 // The parameter edits each mode, profile and symmetry uses.
 enum Param : unsigned {
     VSV = 1,
@@ -107,6 +114,10 @@ CAdvancedFeaturesDlg::CAdvancedFeaturesDlg(AppContext& ctx, QWidget* parent)
 }
 
 CAdvancedFeaturesDlg::~CAdvancedFeaturesDlg() = default;
+
+CProfileDlg* CAdvancedFeaturesDlg::profileWindow() const {
+    return profileWindow_;
+}
 
 void CAdvancedFeaturesDlg::connectHandlers() {
     connect(tree_, &ModuleTree::selectionChosen, this, &CAdvancedFeaturesDlg::onSelection);
@@ -185,6 +196,9 @@ void CAdvancedFeaturesDlg::RefreshAdvancedView() {
             const QSignalBlocker blocker(axisLists_[i]);
             axisLists_[i]->setCurrentIndex(indexes[i] >= 0 && indexes[i] < 4 ? indexes[i] : -1);
         }
+        // The axes a press acts on are the ones the lists show: another
+        // module's disposition must not linger in the masks (no message here).
+        for (int i = 0; i < 3; ++i) *dispositionMasks()[i] = axisBit(axisLists_[i]->currentIndex());
         if (b.advSym == 1) check(kSym);
         if (b.advAsym == 1) check(kAsym);
         if (b.advCW == 1) check(kCW);
@@ -309,10 +323,14 @@ void CAdvancedFeaturesDlg::ApplyParameterEnables(Symmetry form) {
     for (const auto& [id, param] : kParamIds) enable({id}, (on & param) != 0);
 }
 
+std::array<std::uint16_t*, 3> CAdvancedFeaturesDlg::dispositionMasks() {
+    return {&state_.advAxis1Mask, &state_.advAxis2Mask, &state_.advAxis3Mask};
+}
+
 void CAdvancedFeaturesDlg::onAxisChanged(int list) {
     const int item = axisLists_[list]->currentIndex();
     const std::uint16_t bit = axisBit(item);
-    std::uint16_t* masks[] = {&state_.advAxis1Mask, &state_.advAxis2Mask, &state_.advAxis3Mask};
+    const auto masks = dispositionMasks();
     *masks[list] = bit;
     // Each list is compared with the ones before it.
     bool clash = false;
@@ -335,19 +353,21 @@ void CAdvancedFeaturesDlg::onParameterEdited(int id) {
     }
 }
 
-bool CAdvancedFeaturesDlg::readValues(PathValues& v) {
-    std::int32_t* into[] = {&v.vsv, &v.vv,  &v.va,  &v.vd,  &v.vl,  &v.vk,
-                            &v.vao, &v.fp1, &v.fp2, &v.fp3, &v.cp1, &v.cp2};
-    for (std::size_t i = 0; i < std::size(kFields); ++i) {
-        if (!readInt(kFields[i].first, *into[i])) return false;
+// A field the run does not pass (VSV on a constant speed, CP1 on a line)
+// never stops it: it gives its number if it holds one, else 0.
+bool CAdvancedFeaturesDlg::readValues(InterpolationRequest& r) {
+    const auto used = pathValuesUsed(r);
+    for (const auto& [id, value] : kValueFields) {
+        if (std::find(used.begin(), used.end(), value) != used.end()) {
+            if (!readInt(id, r.values.*value)) return false;
+        } else {
+            r.values.*value = numberIn(id).value_or(0);
+        }
     }
     return true;
 }
 
 void CAdvancedFeaturesDlg::onRun(bool forward) {
-    PathValues values;
-    if (!readValues(values)) return;
-    state_.advForward = forward ? 1 : 0;
     for (int i = 0; i < 3; ++i) onAxisChanged(i);
     InterpolationRequest r;
     r.card = state_.currentCard;
@@ -358,19 +378,26 @@ void CAdvancedFeaturesDlg::onRun(bool forward) {
     r.profile = checkedProfile();
     r.symmetry = checkedSymmetry();
     r.direction = checkedDirection();
-    r.forward = state_.advForward == 1;
-    r.values = values;
-    if (MotionLibrary* lib = library()) {
-        const InterpolationRun run = RunInterpolation(*lib, r);
-        if (run.refused) {
+    r.forward = forward;
+    MotionLibrary* lib = library();
+    if (lib && !readValues(r)) return;
+    state_.advForward = forward ? 1 : 0;
+    stopping_ = false;
+    if (lib) {
+        if (dispositionClashes(r.axis1, r.axis2, r.axis3)) {
             boxes().show({kClashText, "Error", BoxIcon::Stop, BoxButtons::Ok});
         } else {
+            // The plan starts where the axes stand now, not where a tick saw them.
+            const PlanePoint start{static_cast<double>(lib->GET_LP(r.card, r.axis1)),
+                                   static_cast<double>(lib->GET_LP(r.card, r.axis2))};
+            const InterpolationRun run = RunInterpolation(*lib, r);
             // The axes are the disposition's, named by the block's AXIS_ASSIGN.
             const std::string note = selectionNote("Advanced Features", state_, false);
             list_->rows().writeBlock(run.rows, QString::fromStdString(note));
-            const PlanePoint start{static_cast<double>(logic_[0]), static_cast<double>(logic_[1])};
+            profile_.follow(traceKey());
             profile_.startRun(plannedPath(r, start), start);
             if (profileWindow_) profileWindow_->modelChanged();
+            started_.add(lib, r.card, static_cast<std::uint16_t>(state_.currentAxisMask));
         }
     }
     setTimer(kPositionTimer, kPositionPeriodMs);
@@ -388,11 +415,15 @@ void CAdvancedFeaturesDlg::onServo() {
         lib->SERVO_ON(state_.currentCard, mask);
         state_.advServoIsOff = 0;
     }
+    state_.recordServo(state_.currentCard, mask, state_.advServoIsOff != 0);
     showServo(state_.advServoIsOff != 0);
 }
 
 void CAdvancedFeaturesDlg::switchServosOff(std::uint16_t mask) {
-    if (MotionLibrary* lib = library()) lib->SERVO_OFF(state_.currentCard, mask);
+    if (MotionLibrary* lib = library()) {
+        lib->SERVO_OFF(state_.currentCard, mask);
+        state_.recordServo(state_.currentCard, mask, true);
+    }
     state_.advServoIsOff = 1;
     showServo(true);
 }
@@ -408,10 +439,19 @@ void CAdvancedFeaturesDlg::onStop() {
         lib->STOP_SLOWLY(state_.currentCard, static_cast<std::uint16_t>(state_.currentAxisMask));
         lib->CLEAR_STOP(state_.currentCard);
     }
-    killTimer(kPositionTimer);
+    // The axes brake on after the call: the positions are followed until
+    // they have stood still for a tick, then the polling ends.
+    stopping_ = timerRunning(kPositionTimer);
+}
+
+void CAdvancedFeaturesDlg::done(int result) {
+    started_.stopThoseMoving();
+    if (profileWindow_) profileWindow_->close();
+    WorkingScreen::done(result);
 }
 
 void CAdvancedFeaturesDlg::onClear() {
+    profile_.restart();
     if (MotionLibrary* lib = library()) {
         const std::uint8_t card = state_.currentCard;
         lib->SET_LP(card, state_.advAxis1Mask, 0);
@@ -428,10 +468,21 @@ void CAdvancedFeaturesDlg::onClear() {
 
 void CAdvancedFeaturesDlg::onTimer(int timerId) {
     if (timerId != kPositionTimer) return;
+    const auto logic = logic_;
+    const auto encoder = encoder_;
     readPositions(true);
     showPositions();
+    profile_.follow(traceKey());
     profile_.addPosition({static_cast<double>(logic_[0]), static_cast<double>(logic_[1])});
     if (profileWindow_) profileWindow_->modelChanged();
+    if (stopping_ && logic == logic_ && encoder == encoder_) {
+        stopping_ = false;
+        killTimer(kPositionTimer);
+    }
+}
+
+ProfileModel::TraceKey CAdvancedFeaturesDlg::traceKey() const {
+    return {state_.currentCard, state_.advAxis1Mask, state_.advAxis2Mask};
 }
 
 // The timer reads each axis's logic and encoder position in turn; the
@@ -464,10 +515,17 @@ void CAdvancedFeaturesDlg::showPositions() {
     }
 }
 
+// A companion window: the screen stays fully usable beside it (Stop above
+// all), and it closes with the screen.
 void CAdvancedFeaturesDlg::openProfile() {
-    CProfileDlg window(ctx_.boxes, profile_);
-    profileWindow_ = &window;
-    window.exec();
+    if (!profileWindow_) {
+        profileWindow_ = new CProfileDlg(ctx_.boxes, profile_, this);
+        profileWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        profileWindow_->placeBeside(*this, tree_->geometry().united(list_->geometry()));
+    }
+    profileWindow_->show();
+    profileWindow_->raise();
+    profileWindow_->activateWindow();
 }
 
 PathMode CAdvancedFeaturesDlg::checkedMode() const {

@@ -5,6 +5,7 @@
 
 #include "advanced/interpolation_sequence.h"
 #include "advanced/profile_model.h"
+#include "hw/started_motions.h"
 #include "state/app_context.h"
 #include "ui/working_screen.h"
 
@@ -31,6 +32,12 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
 
     CommandList& commandList() const { return *list_; }
     const ProfileModel& profile() const { return profile_; }
+    // The profile window while it is open.
+    CProfileDlg* profileWindow() const;
+
+    // Axes its runs set moving and still under way are stopped first, as
+    // Stop would; the profile window closes with the screen.
+    void done(int result) override;
 
     void RefreshAdvancedView();
 
@@ -61,9 +68,11 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
     void onClear();
     void openProfile();
 
-    // The working values of a run; false (after the message, with the focus
-    // on the field) when one does not hold a number.
-    bool readValues(PathValues& values);
+    // The working values the run passes; false (after the message, with the
+    // focus on the field) when one does not hold a number.
+    bool readValues(InterpolationRequest& request);
+    std::array<std::uint16_t*, 3> dispositionMasks();
+    ProfileModel::TraceKey traceKey() const;
     void showDirectionButtons(bool circular);
     void readPositions(bool timerOrder);
     void showPositions();
@@ -93,6 +102,8 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
 
     ProfileModel profile_;
     QPointer<CProfileDlg> profileWindow_;
+    StartedMotions started_;
+    bool stopping_ = false;  // Stop pressed: polling until the axes stand
 };
 
 }  // namespace velmira

@@ -161,8 +161,10 @@ void CAdvancedFeaturesDlg::buildTemplate() {
         x += 91;
     }
 
-    // Enter opens the profile window through this hidden default button.
-    addButton(kProfile, QStringLiteral("2D Profile"), {0, 0, 40, 14})->hide();
+    // Enter opens the profile window through this default button; a finger
+    // opens it here, beside "Clear LP/EP".
+    addButton(kProfile, QStringLiteral("2D Profile"), {252, 269, 100, 15}, Qt::AlignCenter)
+        ->setAccessibleName(QStringLiteral("2D Profile"));
     setDefaultButton(kProfile);
 
     const std::pair<int, int> holders[] = {{kLinearForwardHolder, kLinearForward},

@@ -32,6 +32,42 @@ ProfileGroup linearGroup(bool threeAxes, VectorProfile profile, Symmetry symmetr
     return {};
 }
 
+// The group of a run, as its mode, profile and symmetry choose it; the
+// symmetry, not the profile, chooses between an arc and a full circle.
+ProfileGroup groupOf(const InterpolationRequest& r) {
+    using enum Setting;
+    switch (r.mode) {
+        case PathMode::Linear2D:
+        case PathMode::Linear3D:
+            return linearGroup(r.mode == PathMode::Linear3D, r.profile, r.symmetry);
+        case PathMode::Circular:
+            if (r.symmetry == Symmetry::Sym) return {5, {VSV, VA, VAO}};
+            if (r.symmetry == Symmetry::Asym) return {6, {VSV, VA, VD, VAO}};
+            return {};
+        case PathMode::None:
+            break;
+    }
+    return {};
+}
+
+std::int32_t PathValues::*valueOf(Setting s) {
+    switch (s) {
+        case Setting::VSV:
+            return &PathValues::vsv;
+        case Setting::VA:
+            return &PathValues::va;
+        case Setting::VD:
+            return &PathValues::vd;
+        case Setting::VK:
+            return &PathValues::vk;
+        case Setting::VL:
+            return &PathValues::vl;
+        case Setting::VAO:
+            return &PathValues::vao;
+    }
+    return &PathValues::vsv;
+}
+
 class Runner {
   public:
     Runner(MotionLibrary& lib, std::uint8_t card, InterpolationRun& out)
@@ -102,6 +138,31 @@ class Runner {
 
 }  // namespace
 
+std::vector<std::int32_t PathValues::*> pathValuesUsed(const InterpolationRequest& r) {
+    if (dispositionClashes(r.axis1, r.axis2, r.axis3)) return {};
+    std::vector<std::int32_t PathValues::*> used{&PathValues::vv};
+    for (Setting s : groupOf(r).settings) used.push_back(valueOf(s));
+    const bool turns = r.direction != ArcDirection::None;
+    switch (r.mode) {
+        case PathMode::Linear3D:
+            used.push_back(&PathValues::fp3);
+            [[fallthrough]];
+        case PathMode::Linear2D:
+            used.insert(used.end(), {&PathValues::fp1, &PathValues::fp2});
+            break;
+        case PathMode::Circular:
+            if (groupOf(r).vectorMode < 0 || !turns) break;
+            used.insert(used.end(), {&PathValues::cp1, &PathValues::cp2});
+            if (r.symmetry == Symmetry::Sym) {
+                used.insert(used.end(), {&PathValues::fp1, &PathValues::fp2});
+            }
+            break;
+        case PathMode::None:
+            break;
+    }
+    return used;
+}
+
 PathValues valuesPassed(const InterpolationRequest& r) {
     PathValues v = r.values;
     if (!r.forward) {
@@ -126,7 +187,7 @@ InterpolationRun RunInterpolation(MotionLibrary& lib, const InterpolationRequest
         case PathMode::Linear2D:
             lib.AXIS_ASSIGN(card, r.axis1, r.axis2, 0);
             run.row(run.text("lorvexMF_AXIS_ASSIGN(%u,%i,%i,0)", int{r.axis1}, int{r.axis2}));
-            run.group(linearGroup(false, r.profile, r.symmetry), v);
+            run.group(groupOf(r), v);
             lib.LINE_2D(card, v.fp1, v.fp2);
             run.row(run.text("lorvexMF_LINE_2D(%u,%i,%i)", int{v.fp1}, int{v.fp2}));
             break;
@@ -134,19 +195,17 @@ InterpolationRun RunInterpolation(MotionLibrary& lib, const InterpolationRequest
             lib.AXIS_ASSIGN(card, r.axis1, r.axis2, r.axis3);
             run.row(run.text("lorvexMF_AXIS_ASSIGN(%u,%i,%i,%i)", int{r.axis1}, int{r.axis2},
                              int{r.axis3}));
-            run.group(linearGroup(true, r.profile, r.symmetry), v);
+            run.group(groupOf(r), v);
             lib.LINE_3D(card, v.fp1, v.fp2, v.fp3);
             run.row(run.text("lorvexMF_LINE_3D(%u,%i,%i,%i)", int{v.fp1}, int{v.fp2}, int{v.fp3}));
             break;
         case PathMode::Circular: {
-            // The symmetry, not the profile, chooses between an arc and a full circle.
             lib.AXIS_ASSIGN(card, r.axis1, r.axis2, 0);
             run.row(run.text("lorvexMF_AXIS_ASSIGN(%u,%i,%i,0)", int{r.axis1}, int{r.axis2}));
-            using enum Setting;
             const bool cw = r.direction == ArcDirection::CW;
             const bool ccw = r.direction == ArcDirection::CCW;
+            run.group(groupOf(r), v);
             if (r.symmetry == Symmetry::Sym) {
-                run.group({5, {VSV, VA, VAO}}, v);
                 if (cw || ccw) {
                     if (cw) {
                         lib.ARC_CW(card, v.cp1, v.cp2, v.fp1, v.fp2);
@@ -158,7 +217,6 @@ InterpolationRun RunInterpolation(MotionLibrary& lib, const InterpolationRequest
                         int{v.cp1}, int{v.cp2}, int{v.fp1}, int{v.fp2}));
                 }
             } else if (r.symmetry == Symmetry::Asym) {
-                run.group({6, {VSV, VA, VD, VAO}}, v);
                 if (cw || ccw) {
                     if (cw) {
                         lib.CIRCLE_CW(card, v.cp1, v.cp2);

@@ -49,6 +49,10 @@ constexpr std::uint16_t dispositionMask(std::uint16_t a1, std::uint16_t a2, std:
 // nothing else) the other way.
 PathValues valuesPassed(const InterpolationRequest& request);
 
+// The values a run passes to the library; a field holding none of them never
+// stops a press. None for clashing axes, which make no call.
+std::vector<std::int32_t PathValues::*> pathValuesUsed(const InterpolationRequest& request);
+
 struct InterpolationRun {
     bool refused = false;           // clashing axes: no call, no row
     std::vector<std::string> rows;  // rows 1, 2, ... of the block (row 0 has no call)

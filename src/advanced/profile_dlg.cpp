@@ -3,7 +3,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <cmath>
+
+#include "platform/panel.h"
 
 namespace velmira {
 namespace {
@@ -115,32 +118,61 @@ void ProfileView::paintEvent(QPaintEvent*) {
 
 CProfileDlg::CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* parent)
     : Dialog(boxes, parent), model_(model) {
+    setModal(false);
+    setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Profile for Advanced Features"));
     setTemplateFont(8, {7, 15});
-    setTemplateSize({226, 152});
     view_ = new ProfileView(model_, this);
     tagControl(view_, kStaticId);
-    view_->setGeometry(toPixels({2, 2, 222, 126}));
-    QPushButton* zoomOut =
-        addButton(1119, QStringLiteral("ZoomOut"), {4, 132, 60, 17}, Qt::AlignCenter);
-    QPushButton* zoomIn =
-        addButton(1009, QStringLiteral("ZoomIn"), {68, 132, 60, 17}, Qt::AlignCenter);
-    QPushButton* fit =
-        addButton(1010, QStringLiteral("Profile"), {132, 132, 60, 17}, Qt::AlignCenter);
-    connect(zoomOut, &QPushButton::clicked, this, [this] {
-        model_.zoomOut();
-        view_->update();
-    });
-    connect(zoomIn, &QPushButton::clicked, this, [this] {
-        model_.zoomIn();
-        view_->update();
-    });
-    connect(fit, &QPushButton::clicked, this, [this] {
-        model_.fit();
-        view_->update();
-    });
+    const auto button = [this](int id, const char* text, std::function<void()> act) {
+        QPushButton* b = addButton(id, QString::fromLatin1(text), {0, 0, 60, 17}, Qt::AlignCenter);
+        b->setAccessibleName(QString::fromLatin1(text));
+        connect(b, &QPushButton::clicked, this, [this, act] {
+            act();
+            view_->update();
+        });
+        buttons_.push_back(b);
+    };
+    button(1119, "ZoomOut", [this] { model_.zoomOut(); });
+    button(1009, "ZoomIn", [this] { model_.zoomIn(); });
+    button(1010, "Profile", [this] { model_.fit(); });
+    if (panelMode()) button(kClose, "Close", [this] { close(); });
+    if (!panelMode()) setTemplateSize({226, 152});
     // Opened to show the path: it starts fitted to it.
     model_.fit();
+}
+
+void CProfileDlg::placeBeside(const QWidget& screen, const QRect& area) {
+    placed_ = true;
+    if (panelMode()) {
+        setGeometry(QRect(screen.mapToGlobal(area.topLeft()), area.size()));
+        return;
+    }
+    const QRect frame = screen.frameGeometry();
+    const QScreen* display = screen.screen();
+    if (display && display->availableGeometry().right() - frame.right() >= width()) {
+        move(frame.right() + 1, frame.top());
+    }
+}
+
+// Placed beside its screen, it stays there rather than in the panel's middle.
+void CProfileDlg::showEvent(QShowEvent* event) {
+    if (placed_) return QDialog::showEvent(event);
+    Dialog::showEvent(event);
+}
+
+// The path takes all the room the row of buttons below it leaves.
+void CProfileDlg::resizeEvent(QResizeEvent* event) {
+    Dialog::resizeEvent(event);
+    const QRect unit = toPixels({4, 4, 60, 17});  // a gap across, a gap down, a button
+    const int count = static_cast<int>(buttons_.size());
+    const int w = std::min(unit.width(), (width() - unit.x() * (count + 1)) / count);
+    const int top = height() - unit.height() - unit.y();
+    view_->setGeometry(unit.x() / 2, unit.y() / 2, width() - unit.x(), top - unit.y());
+    for (int i = 0; i < count; ++i) {
+        buttons_[static_cast<std::size_t>(i)]->setGeometry(unit.x() + i * (w + unit.x()), top, w,
+                                                           unit.height());
+    }
 }
 
 void CProfileDlg::modelChanged() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "advanced/profile_model.h"
 #include "platform/dialog.h"
@@ -33,10 +34,12 @@ class ProfileView : public QWidget {
 
 // The profile window of the Advanced Features screen: the last run's path as
 // planned and as travelled, zoomed about its centre or fitted to both paths.
+// A companion window of its screen, never modal: Stop stays in reach beside it.
 class CProfileDlg : public Dialog {
     Q_OBJECT
   public:
     static constexpr int kTemplateId = 144;
+    static constexpr int kClose = 2;  // on a panel, which has no window frame
 
     CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* parent = nullptr);
 
@@ -44,9 +47,20 @@ class CProfileDlg : public Dialog {
     void modelChanged();
     ProfileView& view() const { return *view_; }
 
+    // Where it opens: on a panel over `area` of the screen (a part it can do
+    // without for a while), elsewhere beside the screen where the desktop has
+    // room.
+    void placeBeside(const QWidget& screen, const QRect& area);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
   private:
     ProfileModel& model_;
+    bool placed_ = false;
     ProfileView* view_;
+    std::vector<QWidget*> buttons_;
 };
 
 }  // namespace velmira

@@ -65,6 +65,8 @@ std::vector<PlanePoint> plannedPath(const InterpolationRequest& r, PlanePoint st
 void ProfileModel::startRun(std::vector<PlanePoint> plan, PlanePoint start) {
     plan_ = std::move(plan);
     trace_ = {start};
+    // A window open beside the screen shows each new run whole.
+    fit();
 }
 
 void ProfileModel::addPosition(PlanePoint p) {
@@ -77,6 +79,17 @@ void ProfileModel::addPosition(PlanePoint p) {
         trace_ = std::move(thinned);
     }
     trace_.push_back(p);
+}
+
+void ProfileModel::follow(const TraceKey& key) {
+    if (key == key_) return;
+    key_ = key;
+    restart();
+}
+
+void ProfileModel::restart() {
+    plan_.clear();
+    trace_.clear();
 }
 
 void ProfileModel::fit() {

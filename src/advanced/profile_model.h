@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -30,10 +31,23 @@ struct ViewBox {
 // its positions traced as they were polled, and the view onto both.
 class ProfileModel {
   public:
-    // A new run: its plan, and a trace that begins where the axes stood.
+    // A new run: its plan, and a trace that begins where the axes stood; the
+    // view fits the plan.
     void startRun(std::vector<PlanePoint> plan, PlanePoint start);
     // A polled position; a position repeated while the axes stand adds nothing.
     void addPosition(PlanePoint p);
+
+    // What the paths are drawn on: a card and the two axes of its plane.
+    struct TraceKey {
+        std::uint8_t card = 0;
+        std::uint16_t axis1 = 0, axis2 = 0;
+        friend bool operator==(const TraceKey&, const TraceKey&) = default;
+    };
+    // Positions from now on are of these axes: on other axes than before, the
+    // paths start anew rather than join points of two planes.
+    void follow(const TraceKey& key);
+    // The positions were set anew (cleared counters): no path of before holds.
+    void restart();
 
     const std::vector<PlanePoint>& plan() const { return plan_; }
     const std::vector<PlanePoint>& trace() const { return trace_; }
@@ -54,6 +68,7 @@ class ProfileModel {
   private:
     std::vector<PlanePoint> plan_;
     std::vector<PlanePoint> trace_;
+    TraceKey key_;
     ViewBox view_;
 };
 

@@ -91,7 +91,7 @@ void CMainMenuDlg::servoOffCurrent() {
     AppState& s = ctx_.state;
     if (MotionLibrary* lib = ctx_.hw.library(s.currentKind)) {
         lib->SERVO_OFF(s.currentCard, allAxesMask(s.currentKind));
-        s.servoIsOff = 1;
+        s.recordServo(s.currentCard, allAxesMask(s.currentKind), true);
         s.advServoIsOff = 1;
     }
 }
@@ -168,7 +168,7 @@ void CMainMenuDlg::openAdvancedFeatures() {
         if (result == kResultSwitch || result == kResultReturn) {
             ctx_.hw.lorvex->SERVO_OFF(s.currentCard, 15);
             // Every axis is off now: both screens' servo buttons say so.
-            ctx_.state.servoIsOff = 1;
+            ctx_.state.recordServo(s.currentCard, 15, true);
             ctx_.state.advServoIsOff = 1;
         }
     } else if (s.currentKind == ModuleKind::Quenby) {

@@ -2,7 +2,9 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -77,6 +79,11 @@ std::int32_t AxisRunParams::*fieldOf(int id) {
 }
 constexpr int kParameterIds[] = {kSv, kV, kA, kD, kK, kL, kP, kAo, kHv};
 
+// The field each value of a jog is read from.
+constexpr std::pair<int, std::int32_t JogValues::*> kJogFields[] = {
+    {kSv, &JogValues::sv}, {kV, &JogValues::v}, {kA, &JogValues::a}, {kD, &JogValues::d},
+    {kK, &JogValues::k},   {kL, &JogValues::l}, {kP, &JogValues::p}, {kAo, &JogValues::ao}};
+
 }  // namespace
 
 CBasicOperationDlg::CBasicOperationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent)
@@ -130,18 +137,17 @@ void CBasicOperationDlg::onInitDialog() {
     state_.shownSignalState.fill(0);
     tree_->restore(state_.selectedModuleLabel, state_.selectedAxisLabel, state_.moduleNodeSelected);
     RefreshAxisView();
-    // The caption offers what the next press does, for the servo as it is.
-    if (state_.servoIsOff) {
-        showServoCaption(true, "        Servo ON");
-    } else {
-        showServoCaption(false, "        Servo OFF");
-    }
+    showServoState();
+    // Limit, home and alarm inputs are checked by hand before anything moves:
+    // the status follows the selected axis from the start.
+    setTimer(kStatusTimer, kStatusPeriodMs);
 }
 
 void CBasicOperationDlg::onSelection(const ModuleSelection& selection) {
     state_.select(selection);
     RefreshAxisView();
     enable({kAsym}, selection.kind == ModuleKind::Lorvex);
+    showServoState();
 }
 
 void CBasicOperationDlg::RefreshAxisView() {
@@ -264,27 +270,39 @@ void CBasicOperationDlg::onHomeModeChosen(int index) {
     state_.currentRunParams().homeModeIndex = index;
 }
 
-bool CBasicOperationDlg::readJogValues(JogValues& v) {
-    const bool four = state_.currentKind == ModuleKind::Lorvex;
-    // The two-axis module has no L: its field is not read.
-    return readInt(kSv, v.sv) && readInt(kV, v.v) && readInt(kA, v.a) && readInt(kD, v.d) &&
-           readInt(kK, v.k) && (!four || readInt(kL, v.l)) && readInt(kP, v.p) &&
-           readInt(kAo, v.ao);
+// A field the jog does not pass (a greyed D on a symmetric profile, say) never
+// stops it: it gives its number if it holds one, else 0, and is not passed.
+bool CBasicOperationDlg::readJogValues(JogRequest& r) {
+    const auto used = jogValuesUsed(r);
+    for (const auto& [id, value] : kJogFields) {
+        if (std::find(used.begin(), used.end(), value) != used.end()) {
+            if (!readInt(id, r.values.*value)) return false;
+        } else {
+            r.values.*value = numberIn(id).value_or(0);
+        }
+    }
+    return true;
 }
 
 void CBasicOperationDlg::onJog(bool forward) {
     if (homing_) return;
     MotionLibrary* lib = library();
     JogRequest request;
-    if (lib && !readJogValues(request.values)) return;
-    state_.jogForward = forward ? 1 : 0;
     request.target = currentTarget(state_);
     request.drivingMode = drivingMode_;
     request.accMode = accMode_;
     request.symMode = symMode_;
-    request.forward = state_.jogForward == 1;
+    request.forward = forward;
+    if (lib && !readJogValues(request)) return;
+    state_.jogForward = forward ? 1 : 0;
     if (lib) {
+        showStopCause({});
         list_->rows().writeBlock(RunJogSequence(lib, request, state_.settings), blockNote());
+        const int mode = drivingMode_;
+        if (mode == kPointToPoint || mode == kContinuousOutput || mode == kManualPulsar) {
+            started_.add(lib, request.target.card, static_cast<std::uint16_t>(request.target.mask),
+                         mode == kManualPulsar);
+        }
     }
     setTimer(kStatusTimer, kStatusPeriodMs);
 }
@@ -297,19 +315,33 @@ void CBasicOperationDlg::onTheFly(int fieldId) {
     const OnTheFly what = fieldId == kV   ? OnTheFly::Speed
                           : fieldId == kA ? OnTheFly::Acceleration
                                           : OnTheFly::Distance;
-    changeOnTheFly(lib, currentTarget(state_), what, value);
+    const MotionTarget target = currentTarget(state_);
+    changeOnTheFly(lib, target, what, value);
+    if (what == OnTheFly::Distance) {
+        started_.add(lib, target.card, static_cast<std::uint16_t>(target.mask));
+    }
+}
+
+// The servo of the selected axis as last switched; a module node counts as
+// off while any of its axes is.
+void CBasicOperationDlg::showServoState() {
+    if (state_.servoOff(state_.currentCard, state_.currentAxisMask)) {
+        showServoCaption(true, "        Servo ON");
+    } else {
+        showServoCaption(false, "        Servo OFF");
+    }
 }
 
 void CBasicOperationDlg::onServo() {
     MotionLibrary* lib = library();
     if (!lib) return;
-    if (state_.servoIsOff) {
-        switchServo(lib, currentTarget(state_), true);
-        state_.servoIsOff = 0;
+    const MotionTarget t = currentTarget(state_);
+    const bool off = state_.servoOff(t.card, t.mask);
+    switchServo(lib, t, off);
+    state_.recordServo(t.card, t.mask, !off);
+    if (off) {
         showServoCaption(false, "        Servo OFF");
     } else {
-        switchServo(lib, currentTarget(state_), false);
-        state_.servoIsOff = 1;
         showServoCaption(true, "       Servo ON");
     }
 }
@@ -321,8 +353,11 @@ void CBasicOperationDlg::showServoCaption(bool servoOff, const char* caption) {
 }
 
 void CBasicOperationDlg::onStopOrHome() {
-    if (isChecked(kHomeRadio)) {
-        if (!homing_) runHoming();
+    if (homing_) {
+        // The search's own axes, whatever the tree shows now.
+        stopSearch_ = true;
+    } else if (isChecked(kHomeRadio)) {
+        runHoming();
     } else {
         stopSlowly(library(), currentTarget(state_));
     }
@@ -334,10 +369,18 @@ void CBasicOperationDlg::runHoming() {
     if (!lib || !readInt(kHv, request.homeSpeed)) return;
     request.target = currentTarget(state_);
     request.modeIndex = homeMode_->currentIndex();
+    showStopCause({});
     homing_ = true;
+    stopSearch_ = false;
+    // While the four-axis module searches, the button stops the search.
+    if (request.target.kind == ModuleKind::Lorvex) {
+        applyDrivingModeEnabling(false);
+        enable({kForward, kBackward}, false);
+    }
     RunHomingSequence(lib, request, state_.settings, *this);
     homing_ = false;
-    if (pendingResult_) QDialog::done(*pendingResult_);
+    applyDrivingModeEnabling(isChecked(kHomeRadio));
+    if (pendingResult_) done(*std::exchange(pendingResult_, std::nullopt));
 }
 
 void CBasicOperationDlg::done(int result) {
@@ -345,6 +388,7 @@ void CBasicOperationDlg::done(int result) {
         pendingResult_ = result;
         return;
     }
+    started_.stopThoseMoving();
     QDialog::done(result);
 }
 
@@ -366,6 +410,33 @@ void CBasicOperationDlg::doEvents() {
     ctx_.waits().doEvents();
 }
 
+void CBasicOperationDlg::callAside(const std::function<void()>& call) {
+    std::string where = selectionNote({}, state_);
+    if (where.rfind(", ", 0) == 0) where.erase(0, 2);
+    notice_->setText(QStringLiteral("<b>Home search running on %1.</b><br><br>The two-axis "
+                                    "module's library takes no other command until the search "
+                                    "ends, so nothing on this screen can stop it: it ends at home, "
+                                    "at a limit switch or by the machine's emergency stop.")
+                         .arg(QString::fromStdString(where).toHtmlEscaped()));
+    // Nothing may call the library meanwhile: every control waits.
+    std::vector<QPointer<QWidget>> held;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w != list_ && w != notice_ && w->isEnabled() && !w->isWindow()) {
+            w->setEnabled(false);
+            held.emplace_back(w);
+        }
+    }
+    notice_->show();
+    notice_->raise();
+    libraryHeld_ = true;
+    ctx_.waits().runAside(call);
+    libraryHeld_ = false;
+    notice_->hide();
+    for (const QPointer<QWidget>& w : held) {
+        if (w) w->setEnabled(true);
+    }
+}
+
 void CBasicOperationDlg::onClear() {
     if (homing_) return;
     if (MotionLibrary* lib = library()) {
@@ -377,15 +448,17 @@ void CBasicOperationDlg::onClear() {
 }
 
 void CBasicOperationDlg::onTimer(int timerId) {
-    if (timerId == kStatusTimer) readAndShowStatus();
+    if (timerId == kStatusTimer && !libraryHeld_) readAndShowStatus();
 }
 
 void CBasicOperationDlg::readAndShowStatus() {
     MotionLibrary* lib = library();
     const MotionTarget target = currentTarget(state_);
     readAxisStatus(lib, target, status_);
+    std::uint32_t errorCode = 0;
     const LampFlags redraw =
-        updateSignalLamps(lib, target, state_.signalState, state_.shownSignalState);
+        updateSignalLamps(lib, target, state_.signalState, state_.shownSignalState, &errorCode);
+    if (lib) showStopCause(stopCauseText(errorCode));
     auto* active = controlAs<PictureControl>(kActiveHolder);
     auto* inactive = controlAs<PictureControl>(kInactiveHolder);
     for (int i = 0; i < kLampCount; ++i) {
@@ -394,6 +467,12 @@ void CBasicOperationDlg::readAndShowStatus() {
         }
     }
     showStatus();
+}
+
+void CBasicOperationDlg::showStopCause(const std::string& cause) {
+    auto* field = controlAs<QLineEdit>(kStopCause);
+    const QString text = QString::fromStdString(cause);
+    if (field->text() != text) field->setText(text);
 }
 
 // Only the four status fields: a parameter being typed is never overwritten.

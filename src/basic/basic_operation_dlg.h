@@ -6,11 +6,13 @@
 #include "basic/homing_sequence.h"
 #include "basic/jog_sequence.h"
 #include "basic/status_monitor.h"
+#include "hw/started_motions.h"
 #include "state/app_context.h"
 #include "ui/working_screen.h"
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 
 namespace velmira {
 
@@ -34,7 +36,9 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
 
     // While the four-axis module searches for home, leaving the screen (by any
     // exit, Escape or the window frame) first stops the search; the screen
-    // closes once the search has let go.
+    // closes once the search has let go, and once a two-axis search has ended.
+    // Axes the visit set moving and still under way are stopped first, as
+    // STOP would.
     void done(int result) override;
 
     void RefreshAxisView();
@@ -61,11 +65,13 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void runHoming();
     void onClear();
 
-    // Reads the fields a press needs; false (after the message, with the
+    // Reads the fields the jog passes; false (after the message, with the
     // focus on the field) when one does not hold a number.
-    bool readJogValues(JogValues& values);
+    bool readJogValues(JogRequest& request);
     void showStatus();
     void readAndShowStatus();
+    void showStopCause(const std::string& cause);
+    void showServoState();
     void showServoCaption(bool servoOff, const char* caption);
     MotionLibrary* library() const { return ctx_.hw.library(state_.currentKind); }
     // Where a block of rows is made, for the comment of its copy.
@@ -75,7 +81,8 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void writeRow(int position, const std::string& command) override;
     void sleepMs(int ms) override;
     void doEvents() override;
-    bool abandon() override { return pendingResult_.has_value(); }
+    bool abandon() override { return stopSearch_ || pendingResult_.has_value(); }
+    void callAside(const std::function<void()>& call) override;
 
     AppContext& ctx_;
     AppState& state_;
@@ -87,13 +94,17 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     QButtonGroup* symGroup_ = nullptr;
     QComboBox* homeMode_ = nullptr;
     std::array<PictureControl*, kLampCount> lamps_{};
+    QLabel* notice_ = nullptr;  // over the parameters while a call holds the library
 
     int drivingMode_ = 0;
     int accMode_ = 0;
     int symMode_ = 0;
     AxisStatus status_;
 
+    StartedMotions started_;
     bool homing_ = false;
+    bool stopSearch_ = false;           // STOP pressed during the four-axis wait
+    bool libraryHeld_ = false;          // the two-axis search's call runs aside
     std::optional<int> pendingResult_;  // a result asked for during homing
 };
 

@@ -24,6 +24,8 @@ inline constexpr int kOnFlyV = 1129, kOnFlyA = 1009, kOnFlyP = 1044;
 inline constexpr int kLogicPosition = 1055, kEncoderPosition = 1060, kError = 1061,
                      kCurrentSpeed = 1062;
 inline constexpr int kClear = 1008;
+// Ours: why the axis last stopped, and the notice of a search that holds the library.
+inline constexpr int kStopCause = 1180, kSearchNotice = 1181;
 
 inline constexpr int kSwitch = 1, kBackward = 1091, kStopHome = 1148, kForward = 1090,
                      kServo = 1146, kReturn = 2;

@@ -132,10 +132,33 @@ void CBasicOperationDlg::buildTemplate() {
     const Lamp homing[] = {{1056, "SD"}, {1057, "SLMT+"}, {1136, "LMT+"}};
     lampRow(limits, 3, 324, 205, 44);
     lampRow(homing, 3, 324, 222, 44);
-    addGroupBox(QStringLiteral("Servo Input Signals"), {319, 241, 136, 42});
+    addGroupBox(QStringLiteral("Servo Input Signals"), {319, 241, 136, 25});
     const Lamp servo[] = {{1130, "DRV"}, {1131, "RDY"}, {1132, "ALM"}, {1058, "EMG"}};
-    lampRow(servo, 4, 324, 258, 33);
+    lampRow(servo, 4, 324, 253, 33);
     for (int i = 0; i < kLampCount; ++i) lamps_[i] = controlAs<PictureControl>(kLamps[i]);
+
+    // Why the last move stopped, as the error code says, beside the lamps it explains.
+    QLineEdit* cause = addEdit(kStopCause, {319, 268, 136, 15});
+    cause->setReadOnly(true);
+    cause->setFocusPolicy(Qt::NoFocus);
+    cause->setAccessibleName(QStringLiteral("Stop cause"));
+    cause->setPlaceholderText(QStringLiteral("Stop cause: none"));
+    QPalette red = cause->palette();
+    red.setColor(QPalette::Text, QColor(0xc0, 0, 0));
+    cause->setPalette(red);
+
+    notice_ = new QLabel(this);
+    tagControl(notice_, kSearchNotice);
+    notice_->setGeometry(toPixels({178, 55, 277, 102}));
+    notice_->setWordWrap(true);
+    notice_->setMargin(12);
+    notice_->setFrameShape(QFrame::Box);
+    notice_->setAutoFillBackground(true);
+    QPalette note = notice_->palette();
+    note.setColor(QPalette::Window, QColor(0xff, 0xf4, 0xc2));
+    notice_->setPalette(note);
+    notice_->setAccessibleName(QStringLiteral("Home search"));
+    notice_->hide();
 
     // The captions' blanks leave room for the pictures; a little more, for our font.
     const QString room = QStringLiteral("text-align: left; padding-left: 16px;");

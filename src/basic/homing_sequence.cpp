@@ -90,8 +90,10 @@ void homeTwoAxis(MotionLibrary& lib, const HomingRequest& r, HomingHost& host, H
     // has ended.
     block.add(text(t, "lorvexMF_AUTO_HOME(%u,%i,%i,%i,%i,%i,120000,50000,%i,6000)", int{c.nearHome},
                    int{c.home}, int{c.index}, int{c.offset}, static_cast<int>(r.homeSpeed)));
-    lib.AUTO_HOME(t.card, mask, c.nearHome, c.home, c.index, c.offset, kHomeModeValue,
-                  kAutoHomeSpeed, r.homeSpeed, kAutoHomeIndexWindow);
+    host.callAside([&] {
+        lib.AUTO_HOME(t.card, mask, c.nearHome, c.home, c.index, c.offset, kHomeModeValue,
+                      kAutoHomeSpeed, r.homeSpeed, kAutoHomeIndexWindow);
+    });
     host.sleepMs(100);
     lib.SET_LP(t.card, mask, 0);
     block.add(text(t, "lorvexMF_SET_LP(%u,%i,0)"));

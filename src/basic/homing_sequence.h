@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,12 @@ class HomingHost {
     virtual void sleepMs(int ms) = 0;
     // Lets pending messages run while the four-axis module searches.
     virtual void doEvents() = 0;
-    // Asked between polls: true ends the search (the screen is being left).
+    // Asked between polls: true stops the search and ends the wait (STOP, or
+    // the screen being left).
     virtual bool abandon() = 0;
+    // Makes the two-axis search's call, which returns only when the search has
+    // ended: the screen stays alive meanwhile and makes no other library call.
+    virtual void callAside(const std::function<void()>& call) = 0;
 };
 
 struct HomingOutcome {
@@ -45,8 +50,8 @@ struct HomingOutcome {
 
 // Programs and starts the home search, waits for its end where the module
 // offers a wait, then sets logic and encoder position to 0. Abandoning the
-// wait stops the search slowly and clears the stop instead. Nothing for kind
-// none.
+// wait stops the search slowly on the axes it was started on and clears the
+// stop instead. Nothing for kind none.
 HomingOutcome RunHomingSequence(MotionLibrary* lib, const HomingRequest& request,
                                 const SettingsImage& settings, HomingHost& host);
 

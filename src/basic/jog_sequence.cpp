@@ -18,6 +18,27 @@ std::string row(const MotionTarget& t, const char* lorvexFormat) {
 
 }  // namespace
 
+std::vector<std::int32_t JogValues::*> jogValuesUsed(const JogRequest& r) {
+    const ModuleKind kind = r.target.kind;
+    if (kind == ModuleKind::None) return {};
+    std::vector<std::int32_t JogValues::*> used{&JogValues::v, &JogValues::ao, &JogValues::sv};
+    const bool asym = r.symMode == 1;
+    if (r.symMode == 0 || asym) {
+        if (r.accMode == 0) {
+            used.push_back(&JogValues::a);
+            if (asym) used.push_back(&JogValues::d);
+        } else if (r.accMode == 1) {
+            used.push_back(&JogValues::k);
+            if (asym && kind == ModuleKind::Lorvex) used.push_back(&JogValues::l);
+        }
+    }
+    const int m = r.drivingMode;
+    if (m == kPointToPoint || m == kContinuousOutput || m == kManualPulsar) {
+        used.push_back(&JogValues::p);
+    }
+    return used;
+}
+
 std::vector<std::string> RunJogSequence(MotionLibrary* lib, const JogRequest& r,
                                         const SettingsImage& settings) {
     std::vector<std::string> rows;

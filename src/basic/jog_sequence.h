@@ -32,6 +32,10 @@ struct JogRequest {
     JogValues values;
 };
 
+// The values a jog passes to the library; a field holding none of them never
+// stops a press. None for kind none, which has no library.
+std::vector<std::int32_t JogValues::*> jogValuesUsed(const JogRequest& request);
+
 // Issues the jog and returns the command texts of its block's rows 1, 2, ...
 // (row 0, the block's first, has none). Nothing for kind none, which has no
 // library.

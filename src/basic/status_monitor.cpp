@@ -13,7 +13,8 @@ void readAxisStatus(MotionLibrary* lib, const MotionTarget& t, AxisStatus& s) {
 
 LampFlags updateSignalLamps(MotionLibrary* lib, const MotionTarget& t,
                             std::array<std::uint8_t, kLampCount>& read,
-                            std::array<std::uint8_t, kLampCount>& shown) {
+                            std::array<std::uint8_t, kLampCount>& shown,
+                            std::uint32_t* errorCodeRead) {
     LampFlags redraw{};
     if (!lib) return redraw;
     const auto mask = static_cast<std::uint16_t>(t.mask);
@@ -36,7 +37,26 @@ LampFlags updateSignalLamps(MotionLibrary* lib, const MotionTarget& t,
             redraw[i] = true;
         }
     }
+    if (errorCodeRead) *errorCodeRead = errorCode;
     return redraw;
+}
+
+std::string stopCauseText(std::uint32_t errorCode) {
+    // Bits 0 and 1 say where the axis stands (the SLMT lamps); these say why
+    // it stopped, until the next motion or CLEAR_STOP.
+    static constexpr std::pair<std::uint32_t, const char*> kCauses[] = {
+        {1u << 2, "stopped by LMT+"},
+        {1u << 3, "stopped by LMT-"},
+        {1u << 4, "servo alarm"},
+        {1u << 5, "emergency stop"},
+        {1u << 6, "home search failed"}};
+    std::string text;
+    for (const auto& [bit, cause] : kCauses) {
+        if (!(errorCode & bit)) continue;
+        if (!text.empty()) text += ", ";
+        text += cause;
+    }
+    return text;
 }
 
 }  // namespace velmira

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "basic/motion_target.h"
 #include "hw/motion_library.h"
@@ -48,10 +49,15 @@ using LampFlags = std::array<bool, kLampCount>;
 
 // Reads every lamp's source into `read` (eight inputs and one error code) and
 // returns the lamps whose value differs from what they show; those take the new
-// value in `shown` and must be redrawn. No library reads nothing and changes
-// nothing.
+// value in `shown` and must be redrawn. The error code read goes to
+// `errorCode` when given. No library reads nothing and changes nothing.
 LampFlags updateSignalLamps(MotionLibrary* lib, const MotionTarget& target,
                             std::array<std::uint8_t, kLampCount>& read,
-                            std::array<std::uint8_t, kLampCount>& shown);
+                            std::array<std::uint8_t, kLampCount>& shown,
+                            std::uint32_t* errorCode = nullptr);
+
+// Why the axis's last motion stopped or was refused, from the error code's
+// stop bits ("stopped by LMT+", "servo alarm", ...); empty when none is set.
+std::string stopCauseText(std::uint32_t errorCode);
 
 }  // namespace velmira

@@ -355,9 +355,12 @@ bool Dialog::readInt(int id, std::int32_t& value, std::int64_t min, std::int64_t
         value = static_cast<std::int32_t>(v);
         return true;
     }
-    boxes().show(
-        {"Enter a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ".",
-         "Velmira", BoxIcon::Warning, BoxButtons::Ok});
+    // Named by its label: the message may come from a press elsewhere.
+    const std::string range =
+        "a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ".";
+    const std::string label = edit->accessibleName().toStdString();
+    boxes().show({label.empty() ? "Enter " + range : label + ": enter " + range, "Velmira",
+                  BoxIcon::Warning, BoxButtons::Ok});
     edit->setFocus();
     edit->selectAll();
     return false;

@@ -91,8 +91,8 @@ class Dialog : public QDialog {
     // The edit field's text as a signed 32-bit number, if it is one; no message.
     std::optional<std::int32_t> numberIn(int id) const;
     // Reads a whole number from an edit field into value. A field that does not
-    // hold one in [min, max] gets a message and the focus, and value keeps its
-    // previous content.
+    // hold one in [min, max] gets a message naming it by its accessible name
+    // (its label) and the focus, and value keeps its previous content.
     bool readInt(int id, std::int32_t& value, std::int64_t min = INT32_MIN,
                  std::int64_t max = INT32_MAX);
 

@@ -60,10 +60,9 @@ struct AppState {
 
     ConfigScreenState config;
 
-    // Basic Operation: the jog direction, whether the servo is off, and the
-    // lamps' last read and shown values.
+    // Basic Operation: the jog direction and the lamps' last read and shown
+    // values.
     std::uint8_t jogForward = 1;
-    std::uint8_t servoIsOff = 1;
     std::array<std::uint8_t, kLampCount> signalState{};
     std::array<std::uint8_t, kLampCount> shownSignalState{};
 
@@ -74,6 +73,22 @@ struct AppState {
     std::uint16_t advAxis3Mask = 0;
     std::uint8_t advForward = 1;
     std::uint8_t advServoIsOff = 1;
+
+    // Whether each axis's servo is off, by card and axis bit; every screen
+    // and the main menu record what they switch. Off at start.
+    std::array<std::uint8_t, kCardRows> servoOnAxes{};
+
+    // Off when any axis of the mask is off: the next press switches all on.
+    bool servoOff(std::uint8_t card, std::uint32_t mask) const {
+        const std::uint32_t on = card < servoOnAxes.size() ? servoOnAxes[card] : 0;
+        return (on & mask & 0xFu) != (mask & 0xFu);
+    }
+    void recordServo(std::uint8_t card, std::uint32_t mask, bool off) {
+        if (card >= servoOnAxes.size()) return;
+        const auto bits = static_cast<std::uint8_t>(mask & 0xFu);
+        servoOnAxes[card] = off ? static_cast<std::uint8_t>(servoOnAxes[card] & ~bits)
+                                : static_cast<std::uint8_t>(servoOnAxes[card] | bits);
+    }
 
     SettingsImage settings;
     // By number 4 x card + axis index.

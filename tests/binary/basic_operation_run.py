@@ -81,6 +81,8 @@ def drive():
                             "Acceleration (A)": "100000", "Output Pulse (P)": "10000",
                             "Speed(HV)": "5000"}, SCREEN_TIMEOUT)
         status = fields(basic, "Logic Position", "Encoder Position", "Error", "Current Speed")
+        # A user looks at the lamps before the first move; the screen polls meanwhile.
+        time.sleep(2)
 
     servo = find(basic, "Servo ON", "push button")
     with step("Servo ON"):
@@ -110,6 +112,14 @@ def drive():
         # Stopped by STOP, not by the limit switch.
         if not 10000 < int(now["Logic Position"]) < PLUS_LIMIT:
             raise UiError(f"the axis stopped at {now['Logic Position']}")
+
+    with step("running onto the plus limit switch"):
+        cause = find(basic, "Stop cause", "text")
+        click(forward)
+        wait_texts({"Stop cause": cause}, {"Stop cause": "stopped by LMT+"}, MOVE_TIMEOUT)
+        now = wait_texts(status, {"Current Speed": "0"}, MOVE_TIMEOUT)
+        if int(now["Logic Position"]) < PLUS_LIMIT:
+            raise UiError(f"the axis stopped at {now['Logic Position']}, before the limit")
 
     with step("homing"):
         click(find(basic, "HOME", "radio button"))
@@ -205,6 +215,17 @@ def check_trace(path):
     if not any(r == "0" for _, _, r in waits):
         raise AssertionError("HOME_WAIT never reported a search under way")
 
+    # From the opening on, before any jog: the inputs can be checked by hand.
+    opened = next(i for i, c in enumerate(calls) if c[1].startswith("lorvexMF_GET_LP("))
+    jog = where["lorvexMF_FIXED_MOVE(1,1,10000)"]
+    early = [t for t, call, _ in calls[opened:jog] if call.startswith("lorvexMF_GET_LP(")]
+    early_span = early[-1] - early[0]
+    early_rate = (len(early) - 1) / (early_span / 1e6) if early_span else 0
+    if early_span < 1_500_000 or not MIN_READ_RATE <= early_rate <= MAX_READ_RATE:
+        raise AssertionError(
+            f"before the first jog, {len(early)} status reads in {early_span / 1e6:.2f} s "
+            f"({early_rate:.1f}/s), not {MIN_READ_RATE}..{MAX_READ_RATE}/s from the opening on")
+
     first, last = where["lorvexMF_FIXED_MOVE(1,1,10000)"], where["lorvexMF_SERVO_OFF(1,1)"]
     reads = [t for t, call, _ in calls[first:last] if call == "lorvexMF_GET_LP(1,1)"]
     if len(reads) < 2:
@@ -214,7 +235,8 @@ def check_trace(path):
     # From the move to the first read and from the last read to the servo off too.
     edges = [calls[first][0]] + reads + [calls[last][0]]
     gap, gap_start = max((b - a, a) for a, b in zip(edges, edges[1:]))
-    summary = (f"{len(reads)} status reads in {span / 1e6:.2f} s ({rate:.1f}/s), "
+    summary = (f"{len(early)} status reads in {early_span / 1e6:.2f} s before the first jog "
+               f"({early_rate:.1f}/s); after it {len(reads)} in {span / 1e6:.2f} s ({rate:.1f}/s), "
                f"longest gap {gap / 1000:.0f} ms")
     if not MIN_READ_RATE <= rate <= MAX_READ_RATE:
         raise AssertionError(

@@ -28,7 +28,7 @@ TEST(AppState, StartsWithNothingSelectedAndEverythingZero) {
     for (const AxisRunParams& block : s->axisRunParams) ASSERT_EQ(block, AxisRunParams{});
     for (const AxisRunParams& block : s->moduleRunParams) ASSERT_EQ(block, AxisRunParams{});
     EXPECT_EQ(s->jogForward, 1);
-    EXPECT_EQ(s->servoIsOff, 1);
+    for (std::uint8_t card = 0; card < kCardRows; ++card) EXPECT_TRUE(s->servoOff(card, 1));
 }
 
 TEST(AppState, WholeModuleInSlotSevenStaysInsideBothArrays) {

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include "advanced/advanced_features_ids.h"
 #include "advanced/profile_dlg.h"
 #include "hw/discovery.h"
+#include "platform/panel.h"
 #include "platform/picture_control.h"
 #include "support/modal.h"
 #include "support/recorded_bench.h"
@@ -229,7 +231,9 @@ TEST_F(AdvancedFeatures, BackwardRunsTheWorkedBlockAndStartsPolling) {
                       "lorvexMF_SET_VA(3,1000)",
                       "lorvexMF_LINE_2D(3,-10000,-5000)"};
     EXPECT_EQ(commands(), block);
-    EXPECT_EQ(log.texts(), Texts(block.begin() + 1, block.end()));
+    Texts made{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)"};  // where the plan starts
+    made.insert(made.end(), block.begin() + 1, block.end());
+    EXPECT_EQ(log.texts(), made);
     for (int r = 0; r < rows().rowCount(); ++r) EXPECT_EQ(rows().marked(r), r % 2 == 0);
     EXPECT_EQ(state.advForward, 0);
     EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
@@ -259,7 +263,7 @@ TEST_F(AdvancedFeatures, APressWithAFieldThatHoldsNoNumberRunsNothing) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
     type(kFp2, "-");
     click(kForward);
-    EXPECT_EQ(boxes.texts(), Texts{"Enter a whole number from -2147483648 to 2147483647."});
+    EXPECT_EQ(boxes.texts(), Texts{"FP2: enter a whole number from -2147483648 to 2147483647."});
     EXPECT_EQ(QApplication::focusWidget(), screen->control(kFp2));
     EXPECT_TRUE(log.calls().empty());
     EXPECT_EQ(rows().rowCount(), 0);
@@ -267,6 +271,18 @@ TEST_F(AdvancedFeatures, APressWithAFieldThatHoldsNoNumberRunsNothing) {
     type(kFp2, "x12");
     EXPECT_EQ(text(kFp2), "12") << "letters are not taken";
     EXPECT_EQ(block().advFP2, 12);
+
+    // Fields the run does not pass, greyed or not, never stop it: VSV on a
+    // constant speed in two axes, the centre of a line, FP3 after Linear 3D.
+    click(kLinear3D);
+    type(kFp3, "");
+    click(kLinear2D);
+    for (int id : {kVsv, kCp1, kCp2}) type(id, "");
+    boxes.clear();
+    log.clear();
+    click(kForward);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(calls("LINE"), Texts{"lorvexMF_LINE_2D(3,10000,12)"});
 }
 
 TEST_F(AdvancedFeatures, TheServoSwitchesTheDispositionAxes) {
@@ -302,10 +318,61 @@ TEST_F(AdvancedFeatures, StopStopsTheModuleAndThePolling) {
     log.clear();
     click(kStopPicture);
     EXPECT_EQ(log.texts(), (Texts{"lorvexMF_STOP_SLOWLY(3,15)", "lorvexMF_CLEAR_STOP(3)"}));
-    EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
-    EXPECT_EQ(text(kLp1), "42") << "the fields keep their last values";
+    // The axes brake on: their positions are shown until they stand.
+    for (int lp : {60, 70, 75, 75}) {
+        EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer)) << lp;
+        log.setResult("lorvexMF_GET_LP", lp);
+        screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    }
+    EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer))
+        << "one tick standing still ends the polling";
+    EXPECT_EQ(text(kLp1), "75") << "where the axes really stopped";
+    log.clear();
     click(kStop);
-    EXPECT_EQ(log.calls().size(), 4u) << "also with nothing moving";
+    EXPECT_EQ(log.calls().size(), 2u) << "also with nothing moving, and no polling starts";
+    EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
+}
+
+// The lists of one module, the masks of another: Clear would zero an axis
+// the user never chose.
+TEST_F(AdvancedFeatures, TheDispositionMasksFollowTheListsShown) {
+    open();
+    choose(kAxis1, 3);  // U on slot 3
+    QTreeWidget* tree = get<QTreeWidget>(kTree);
+    tree->setCurrentItem(tree->topLevelItem(0));  // slot 1: a fresh module, X Y Z
+    state.moduleRunParams[1].advAxis1Index = 0;
+    tree->setCurrentItem(tree->topLevelItem(1));
+    tree->setCurrentItem(tree->topLevelItem(0));  // slot 1 again, not fresh now
+    ASSERT_EQ(get<QComboBox>(kAxis1)->currentIndex(), 0);
+    state.advAxis1Mask = 8;  // as slot 3's U left it
+    screen->RefreshAdvancedView();
+    log.clear();
+    boxes.clear();
+    click(kClear);
+    EXPECT_EQ(calls("SET_LP").front(), "lorvexMF_SET_LP(1,1,0)") << "X, as the list says";
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+// Leaving with a path under way stops it as Stop would; a path that has
+// ended is left alone.
+TEST_F(AdvancedFeatures, LeavingStopsAPathStillUnderWay) {
+    std::int64_t speed = 2000;
+    log.setResponder("lorvexMF_GET_CV", [&](const Call&) { return speed; });
+    for (const bool moving : {true, false}) {
+        speed = moving ? 2000 : 0;
+        make();
+        test::execActive(*screen, [&] {
+            click(kForward);
+            log.clear();
+            click(kExit);
+        });
+        Texts stops;
+        for (const std::string& t : log.texts()) {
+            if (t.find("GET_") == std::string::npos) stops.push_back(t);
+        }
+        const Texts stopped{"lorvexMF_STOP_SLOWLY(3,15)", "lorvexMF_CLEAR_STOP(3)"};
+        EXPECT_EQ(stops, moving ? stopped : Texts()) << moving;
+    }
 }
 
 TEST_F(AdvancedFeatures, ThePollingReadsTheThirdAxisInLinear3DOnly) {
@@ -342,29 +409,87 @@ TEST_F(AdvancedFeatures, ClearSetsThePositionsOfTheDispositionAxes) {
     EXPECT_EQ(rows().rowCount(), 0);
 }
 
-TEST_F(AdvancedFeatures, EnterOpensTheProfileWindowWhichDrawsTheRun) {
+// The profile window stands beside the screen without blocking it: a circle
+// is stopped with the window open, by a click through the window system.
+TEST_F(AdvancedFeatures, TheProfileWindowLeavesStopInReachAndClosesWithTheScreen) {
     make();
-    int profileResult = -1;
+    QPointer<CProfileDlg> window;
     const int result = test::execActive(*screen, [&] {
-        EXPECT_EQ(state.currentCard, 3);
         click(kForward);
-        QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<CProfileDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(window, nullptr) << "Enter opened no profile window";
-            EXPECT_EQ(window->windowTitle(), "Profile for Advanced Features");
-            for (const auto& [id, name] : {std::pair{1119, "ZoomOut"}, std::pair{1009, "ZoomIn"},
-                                           std::pair{1010, "Profile"}}) {
-                EXPECT_EQ(window->controlAs<QPushButton>(id)->text(), name);
-            }
-            QTest::keyClick(window, Qt::Key_Escape);
-        });
-        QTest::keyClick(screen.get(), Qt::Key_Return);
-        profileResult = 0;
+        QTest::keyClick(screen.get(), Qt::Key_Return);  // Enter, the default button
+        window = screen->profileWindow();
+        ASSERT_NE(window, nullptr) << "Enter opened no profile window";
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->windowModality(), Qt::NonModal);
+        EXPECT_EQ(window->windowTitle(), "Profile for Advanced Features");
+        for (const auto& [id, name] :
+             {std::pair{1119, "ZoomOut"}, std::pair{1009, "ZoomIn"}, std::pair{1010, "Profile"}}) {
+            EXPECT_EQ(window->controlAs<QPushButton>(id)->text(), name);
+        }
+        EXPECT_EQ(window->control(CProfileDlg::kClose), nullptr) << "a desktop frame closes it";
+        EXPECT_EQ(QApplication::activeModalWidget(), screen.get()) << "nothing above the screen";
+        window->close();
+        click(kProfile);  // and a finger opens it again, from its visible button
+        window = screen->profileWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(screen->control(kProfile)->isVisible());
+        log.clear();
+        const QWidget* stop = screen->control(kStop);
+        QTest::mouseClick(screen->windowHandle(), Qt::LeftButton, {},
+                          stop->mapTo(screen.get(), stop->rect().center()));
+        EXPECT_EQ(log.texts(), (Texts{"lorvexMF_STOP_SLOWLY(3,15)", "lorvexMF_CLEAR_STOP(3)"}));
         QTest::keyClick(screen.get(), Qt::Key_Escape);
     });
-    EXPECT_EQ(profileResult, 0) << "the profile window came back";
     EXPECT_EQ(result, kResultReturn);
+    EXPECT_TRUE(!window || !window->isVisible()) << "closed with its screen";
     EXPECT_EQ(screen->profile().plan().back(), (PlanePoint{10000, 5000}));
+}
+
+// A panel has no window frame: the window brings its own close button and
+// opens over the tree and the list, clear of the mode buttons and Stop.
+TEST_F(AdvancedFeatures, OnAPanelTheProfileWindowClosesByFinger) {
+    setPanelMode(true);
+    open();
+    click(kProfile);
+    CProfileDlg* window = screen->profileWindow();
+    ASSERT_NE(window, nullptr);
+    QWidget* close = window->control(CProfileDlg::kClose);
+    ASSERT_NE(close, nullptr);
+    EXPECT_TRUE(close->isVisible());
+    const QRect over(window->mapToGlobal(QPoint()), window->size());
+    for (int id : {kStop, kServo, kLinear2D, kClear}) {
+        const QWidget* c = screen->control(id);
+        EXPECT_FALSE(over.intersects(QRect(c->mapToGlobal(QPoint()), c->size()))) << id;
+    }
+    QPointer<CProfileDlg> gone = window;
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_TRUE(!gone || !gone->isVisible());
+    setPanelMode(false);
+}
+
+// What the window draws never happened elsewhere: the plan starts where the
+// axes stand at the press, and the trace starts anew on another plane.
+TEST_F(AdvancedFeatures, ThePathsStartWhereTheAxesStandAndNeverJoinTwoPlanes) {
+    std::int64_t x = 700;
+    log.setResponder("lorvexMF_GET_LP", [&](const Call& c) { return c.args[1] == 1 ? x : 0; });
+    open();  // a tick's stale reading: 700
+    x = 900;
+    click(kForward);
+    EXPECT_EQ(screen->profile().plan().front(), (PlanePoint{900, 0}));
+    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    choose(kAxis1, 3);  // U reads 0
+    choose(kAxis2, 2);
+    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    EXPECT_EQ(screen->profile().trace(), (std::vector<PlanePoint>{{0, 0}})) << "a new trace";
+    EXPECT_TRUE(screen->profile().plan().empty());
+    choose(kAxis1, 0);
+    choose(kAxis2, 1);
+    click(kForward);
+    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    x = 0;
+    click(kClear);
+    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
+    EXPECT_EQ(screen->profile().trace(), (std::vector<PlanePoint>{{0, 0}})) << "Clear starts anew";
 }
 
 TEST_F(AdvancedFeatures, ClosingControlsGiveTheirResults) {

@@ -2,12 +2,16 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
+#include <map>
 
 #include "basic/basic_operation_dlg.h"
 #include "basic/basic_operation_ids.h"
@@ -206,7 +210,6 @@ TEST_F(BasicOperation, HomeTurnsStopIntoHomeAndBack) {
 
 TEST_F(BasicOperation, EachJogWritesItsOwnBlockOnTopAndRestartsTheTimer) {
     open();
-    EXPECT_FALSE(screen->timerRunning(CBasicOperationDlg::kStatusTimer));
     click(kBackward);
     const Texts example{"",
                         "lorvexMF_SET_V(1,2,20000)",
@@ -287,10 +290,26 @@ TEST_F(BasicOperation, TheServoCaptionAlwaysOffersWhatTheNextPressDoes) {
         EXPECT_EQ(picture(kServoPicture), bitmap);
         EXPECT_EQ(log.texts(), Texts{call});
     }
-    EXPECT_EQ(state.servoIsOff, 0);
+    EXPECT_FALSE(state.servoOff(1, 2));
     EXPECT_EQ(rows().rowCount(), 0);
 
+    // Each axis shows its own servo: X is still off while Y is on.
+    select("Lorvex in Slot:1", "Axis_X");
+    EXPECT_EQ(caption(kServo), "        Servo ON");
+    log.clear();
+    click(kServo);
+    EXPECT_EQ(log.texts(), Texts{"lorvexMF_SERVO_ON(1,1)"});
+    // A module node is on only when all its axes are; switching it sets them all.
+    select("Lorvex in Slot:1");
+    EXPECT_EQ(caption(kServo), "        Servo ON");
+    click(kServo);
+    select("Lorvex in Slot:1", "Axis_U");
+    EXPECT_EQ(caption(kServo), "        Servo OFF");
+    select("Quenby in Slot:5", "Axis_Y");
+    EXPECT_EQ(caption(kServo), "        Servo ON") << "another module";
+
     // Reopened with the servo still on, the screen says so: the first press switches it off.
+    remember("Lorvex in Slot:1", "Axis_Y");
     open();
     EXPECT_EQ(caption(kServo), "        Servo OFF");
     EXPECT_EQ(picture(kServoPicture), 196);
@@ -314,11 +333,10 @@ TEST_F(BasicOperation, StatusFieldsAndLampsFollowTheModule) {
                                          {1136, 185}, {1057, 185}, {1131, 185}};
     for (const auto& [id, bitmap] : lamps) EXPECT_EQ(picture(id), bitmap) << id;
 
-    // Before a jog nothing polls; afterwards every 50 ms.
-    log.clear();
-    QTest::qWait(120);
-    EXPECT_TRUE(log.calls().empty());
-    click(kForward);
+    EXPECT_EQ(text(kStopCause), "") << "no stop bit among 2";
+
+    // Polled every 50 ms from the opening, before any jog: a limit switch
+    // worked by hand shows at once.
     const qint64 drv = get<PictureControl>(1130)->pixmap().cacheKey();
     log.setResult("lorvexMF_GET_LP", 9000);
     inputs[1] = 1;
@@ -326,6 +344,18 @@ TEST_F(BasicOperation, StatusFieldsAndLampsFollowTheModule) {
     EXPECT_TRUE(eventually([&] { return picture(1136) == 186; }));
     EXPECT_EQ(get<PictureControl>(1130)->pixmap().cacheKey(), drv)
         << "a steady lamp is not redrawn";
+    EXPECT_TRUE(moves().empty());
+
+    // Why the axis stopped, until the next move starts.
+    log.setResult("lorvexMF_GET_ERROR_CODE", 0x4 | 0x40);
+    EXPECT_TRUE(
+        eventually([&] { return text(kStopCause) == "stopped by LMT+, home search failed"; }));
+    log.setResult("lorvexMF_GET_ERROR_CODE", 0x30);
+    EXPECT_TRUE(eventually([&] { return text(kStopCause) == "servo alarm, emergency stop"; }));
+    click(kForward);
+    EXPECT_EQ(text(kStopCause), "") << "cleared as the move starts";
+    EXPECT_TRUE(eventually([&] { return text(kStopCause) == "servo alarm, emergency stop"; }))
+        << "and shown again while the module still says so";
 }
 
 TEST_F(BasicOperation, EveryOpeningShowsTheLampsAsTheyAre) {
@@ -344,7 +374,8 @@ TEST_F(BasicOperation, APressWithAFieldThatHoldsNoNumberSendsNothing) {
         boxes.clear();
         type(kP, bad);
         click(kForward);
-        EXPECT_EQ(boxes.texts(), Texts{"Enter a whole number from -2147483648 to 2147483647."});
+        EXPECT_EQ(boxes.texts(),
+                  Texts{"Output Pulse (P): enter a whole number from -2147483648 to 2147483647."});
         EXPECT_TRUE(log.calls().empty());
         EXPECT_EQ(rows().rowCount(), 0);
         EXPECT_EQ(QApplication::focusWidget(), screen->control(kP));
@@ -353,10 +384,21 @@ TEST_F(BasicOperation, APressWithAFieldThatHoldsNoNumberSendsNothing) {
     EXPECT_EQ(text(kP), "1234") << "letters are not taken";
     EXPECT_EQ(state.runParams(1, 1).outputPulse, 1234);
 
+    // A greyed field the jog does not pass never stops it.
+    click(kAsym);
+    type(kD, "");
+    click(kSym);
+    boxes.clear();
+    log.clear();
+    click(kForward);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(moves(), Texts{"lorvexMF_FIXED_MOVE(1,2,1234)"});
+
     // The two-axis module reads no L.
     select("Quenby in Slot:5", "Axis_X");
     type(kL, "");
     boxes.clear();
+    log.clear();
     click(kForward);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(moves(), Texts{"quenbyMF_FIXED_MOVE(5,1,10000)"});
@@ -416,16 +458,16 @@ TEST_F(BasicOperation, HomingWritesItsBlockAndResetsThePositions) {
 }
 
 // While the four-axis module searches, the screen stays live but refuses a
-// second search and any motion; leaving stops the search first.
-TEST_F(BasicOperation, DuringTheHomeWaitOnlyTheTreeTheServoAndTheTimerAct) {
+// second search and any motion; STOP stops the axis being searched, whatever
+// the tree shows now, and leaving stops the search first.
+TEST_F(BasicOperation, DuringTheHomeWaitOnlyTheTreeTheServoStopAndTheTimerAct) {
     remember("Lorvex in Slot:1", "Axis_X");
     int polls = 0;
-    bool left = false;
     log.setResponder("lorvexMF_HOME_WAIT", [&](const Call&) -> std::int64_t {
         ++polls;
         if (polls == 3) {
             EXPECT_EQ(screen->commandList().rows().rowCount(), 8) << "rows 0 to 7 before the wait";
-            click(kStopHome);
+            EXPECT_EQ(caption(kStopHome), "       STOP") << "the button stops the search";
             click(kForwardPicture);
             click(kBackwardPicture);
             click(kOnFlyV);
@@ -433,33 +475,110 @@ TEST_F(BasicOperation, DuringTheHomeWaitOnlyTheTreeTheServoAndTheTimerAct) {
             click(kServo);
             select("Lorvex in Slot:1", "Axis_Z");
         }
-        if (polls == 5) {
-            left = true;
+        if (polls == 5) click(kStopHome);
+        if (polls == 1005) {
             QTest::keyClick(screen.get(), Qt::Key_Escape);
             EXPECT_TRUE(screen->isVisible()) << "the screen waits for the search to let go";
         }
         return 0;  // a search that never ends by itself
     });
     make();
+    Texts afterStop;
     const int result = test::execActive(*screen, [&] {
         click(kHomeRadio);
         log.clear();
         click(kStopHome);
+        EXPECT_EQ(polls, 5) << "STOP ended the wait";
+        EXPECT_FALSE(screen->homing());
+        EXPECT_EQ(caption(kStopHome), "       STOP") << "Z's own driving mode";
+        afterStop = log.texts();
+        select("Lorvex in Slot:1", "Axis_X");
+        EXPECT_EQ(caption(kStopHome), "       HOME");
+        polls = 1000;
+        click(kStopHome);
     });
-    EXPECT_TRUE(left);
     EXPECT_EQ(result, kResultReturn);
     EXPECT_FALSE(screen->isVisible());
-    const Texts calls = log.texts();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "lorvexMF_HOME_START(1,1)"), 1);
+    EXPECT_EQ(std::count(afterStop.begin(), afterStop.end(), "lorvexMF_HOME_START(1,1)"), 1);
     EXPECT_TRUE(moves().empty());
-    EXPECT_TRUE(log.textsOf("lorvexMF_SET_V").size() == 1) << "only the search's own speed";
+    EXPECT_TRUE(log.textsOf("lorvexMF_SET_V").size() == 2) << "only the searches' own speed";
     EXPECT_TRUE(log.textsOf("lorvexMF_SET_LP").empty()) << "no reset after a stopped search";
     EXPECT_EQ(log.textsOf("lorvexMF_SERVO_ON"), Texts{"lorvexMF_SERVO_ON(1,1)"});
-    EXPECT_EQ(state.currentAxisMask, 4u) << "the tree took the new selection";
-    ASSERT_GE(calls.size(), 2u);
+    ASSERT_GE(afterStop.size(), 2u);
+    EXPECT_EQ(Texts(afterStop.end() - 2, afterStop.end()),
+              (Texts{"lorvexMF_STOP_SLOWLY(1,1)", "lorvexMF_CLEAR_STOP(1)"}))
+        << "the search started on X is stopped on X, though Z is selected";
+    const Texts calls = log.texts();
     EXPECT_EQ(Texts(calls.end() - 2, calls.end()),
               (Texts{"lorvexMF_STOP_SLOWLY(1,1)", "lorvexMF_CLEAR_STOP(1)"}))
-        << "the search started on X is stopped on X";
+        << "Escape stopped the second search";
+}
+
+// The two-axis search is one call that returns when the search has ended: it
+// runs aside, the window stays alive and says why nothing else can be done,
+// and no other call reaches the library meanwhile.
+TEST_F(BasicOperation, ATwoAxisSearchLeavesTheWindowAliveAndTheLibraryAlone) {
+    remember("Quenby in Slot:5", "Axis_Y");
+    std::atomic<bool> release{false};
+    std::atomic<bool> onGuiThread{true};
+    log.setResponder("quenbyMF_AUTO_HOME", [&](const Call&) -> std::int64_t {
+        onGuiThread = QThread::currentThread() == qApp->thread();
+        while (!release) QThread::msleep(5);
+        return 0;
+    });
+    make();
+    bool seenRunning = false;
+    const int result = test::execActive(*screen, [&] {
+        click(kHomeRadio);
+        QTimer::singleShot(150, screen.get(), [&] {
+            seenRunning = true;
+            auto* notice = screen->findChild<QLabel*>(QString::number(kSearchNotice));
+            EXPECT_TRUE(notice && notice->isVisible());
+            EXPECT_TRUE(notice->text().contains("Home search running on Quenby in Slot:5, Axis_Y."))
+                << notice->text().toStdString();
+            EXPECT_TRUE(MotionLibrary::callInFlight());
+            for (int id : {kTree, kStopHome, kServo, kHomeRadio, kClear, kReturn})
+                EXPECT_FALSE(on(id)) << id;
+            const std::size_t made = log.calls().size();
+            QTest::qWait(200);  // four status ticks
+            EXPECT_EQ(log.calls().size(), made) << "no call while the library is held";
+            QTest::keyClick(screen.get(), Qt::Key_Escape);
+            EXPECT_TRUE(screen->isVisible()) << "Escape waits for the search's end";
+            release = true;
+        });
+        log.clear();
+        click(kStopHome);
+    });
+    EXPECT_TRUE(seenRunning) << "the screen's timers ran during the call";
+    EXPECT_FALSE(onGuiThread);
+    EXPECT_EQ(result, kResultReturn);
+    EXPECT_EQ(commands().back(), "quenbyMF_SET_EP(5,2,0)") << "the search's block ended";
+}
+
+// Leaving stops, as STOP does, what the visit set moving and what still moves;
+// a move that has ended is left alone.
+TEST_F(BasicOperation, LeavingStopsTheAxesStillMoving) {
+    std::map<std::int64_t, std::int64_t> speeds{{1, 0}, {2, 20000}};  // by axis bit
+    log.setResponder("lorvexMF_GET_CV", [&](const Call& c) { return speeds[c.args[1]]; });
+    make();
+    const int result = test::execActive(*screen, [&] {
+        click(kContinuousRadio);
+        click(kForward);  // Y runs on
+        select("Lorvex in Slot:1", "Axis_X");
+        click(kForward);  // X as well, but it stops at a limit
+        select("Quenby in Slot:5", "Axis_X");
+        click(kManualPulsarRadio);
+        click(kForward);  // the pulser may turn at any time
+        log.clear();
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, kResultReturn);
+    Texts stops;
+    for (const std::string& t : log.texts()) {
+        if (t.find("GET_") == std::string::npos) stops.push_back(t);
+    }
+    EXPECT_EQ(stops, (Texts{"lorvexMF_STOP_SLOWLY(1,2)", "lorvexMF_CLEAR_STOP(1)",
+                            "quenbyMF_STOP_SLOWLY(5,1)", "quenbyMF_CLEAR_STOP(5)"}));
 }
 
 TEST_F(BasicOperation, ARealModalVisitByKeyboardAndMouse) {

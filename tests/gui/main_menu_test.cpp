@@ -242,21 +242,23 @@ TEST_F(MainMenu, ReturnAfterSavingEnablesEntries) {
 // what the next press does.
 TEST_F(MainMenu, LeavingAScreenRecordsThatTheServoIsOff) {
     state.settingsSaved = 1;
-    state.servoIsOff = 0;
+    const auto allOn = [this] { state.servoOnAxes.fill(0xF); };
+    allOn();
     screens.configurationVisits = {{kResultReturn, select(ModuleKind::Lorvex, 1)}};
     click(1000);
-    EXPECT_EQ(state.servoIsOff, 1);
+    EXPECT_TRUE(state.servoOff(1, 1) && state.servoOff(1, 8)) << "every axis of the module";
+    EXPECT_FALSE(state.servoOff(2, 1)) << "another module's axes stay as they are";
     for (int result : {kResultReturn, kResultSwitch}) {
-        state.servoIsOff = 0;
+        allOn();
         screens.basicVisits = {{result, {}}};
         screens.configurationVisits = {{kResultPicture, {}}};
         click(1001);
-        EXPECT_EQ(state.servoIsOff, 1) << result;
+        EXPECT_TRUE(state.servoOff(1, 15)) << result;
     }
-    state.servoIsOff = 0;
+    allOn();
     screens.basicVisits = {{kResultPicture, {}}};
     click(1001);
-    EXPECT_EQ(state.servoIsOff, 0) << "the picture leaves without a servo-off";
+    EXPECT_FALSE(state.servoOff(1, 15)) << "the picture leaves without a servo-off";
 }
 
 TEST_F(MainMenu, PictureResultEndsWithoutServoOff) {

@@ -110,7 +110,10 @@ TEST_F(FingerOnBasicOperation, ADragScrollsTheTreeChoosingNothingATapChooses) {
     EXPECT_EQ(chosen.count(), 0) << "neither the item under the finger nor those it passed";
     EXPECT_EQ(selected(), "Axis_Y Lorvex in Slot:1");
     EXPECT_EQ(state.currentCard, 1);
-    EXPECT_TRUE(log.calls().empty()) << log.texts().front();
+    for (const Call& c : log.calls()) {
+        EXPECT_NE(c.function.find("_GET_"), std::string::npos)
+            << "only the status polls: " << c.text();
+    }
 
     QTreeWidgetItem* target = tree()->itemAt(low);
     ASSERT_NE(target, nullptr);

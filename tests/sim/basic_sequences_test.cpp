@@ -18,6 +18,7 @@ class ClockHost final : public HomingHost {
     void sleepMs(int ms) override { clock_.advanceMs(ms); }
     void doEvents() override { clock_.advanceMs(10); }
     bool abandon() override { return false; }
+    void callAside(const std::function<void()>& call) override { call(); }
 
   private:
     ManualSimClock& clock_;
