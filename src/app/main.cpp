@@ -9,9 +9,11 @@
 #include "app/motion_app.h"
 #include "app/options.h"
 #include "app/program_screens.h"
+#include "app/stop_on_signal.h"
 #include "platform/panel.h"
 #include "platform/platform_plugins.h"
 #include "platform/qt_message_boxes.h"
+#include "platform/unix_signals.h"
 #include "platform/version.h"
 #include "settings/settings_file.h"
 
@@ -98,7 +100,17 @@ int main(int argc, char** argv) {
     ProgramScreens screens(ctx);
     CMotionApp motionApp(ctx, screens);
     motionApp.setQuitWhenShown(options.quitWhenShown);
+    // Ending the program must not leave a module's pulse output running.
+    StopOnSignal stopOnSignal(appState.slotTable, ctx.hw, hardware.setup->trace(),
+                              &UnixSignals::endBySignal);
+    UnixSignals unixSignals({SIGTERM, SIGINT, SIGHUP},
+                            [&stopOnSignal](int signo) { stopOnSignal.onSignal(signo); });
+    if (!unixSignals.error().empty()) {
+        std::fprintf(stderr, "velmira: %s; a signal ends the program without stopping the axes\n",
+                     unixSignals.error().c_str());
+    }
     const int status = motionApp.initInstance();
+    stopOnSignal.finish(unixSignals.disarm());
     // A trace that lost lines is a run whose record is incomplete.
     if (CallTrace* trace = hardware.setup->trace()) {
         trace->flush();

@@ -1,5 +1,6 @@
 """Opens Configuration from the main menu by a click on its button, leaves it
-with Escape and closes the main menu the same way.
+with Escape and closes the main menu the same way; with the argument "open",
+leaves Configuration open.
 
 Runs under /usr/bin/python3: pyatspi is Debian's package.
 """
@@ -15,11 +16,13 @@ from ui_driver import App, UiError, click, find, key_in  # noqa: E402
 TIMEOUT = 30.0
 
 
-def main():
+def main(leave_open):
     app = App("Velmira", TIMEOUT)
     menu = app.window("Velmira", TIMEOUT)
     click(find(menu, "Configuration", "push button", TIMEOUT))
     config = app.window("Configation", TIMEOUT)
+    if leave_open:
+        return
     key_in(config, "Escape", TIMEOUT)
     app.gone("Configation", TIMEOUT)
     key_in(menu, "Escape", TIMEOUT)
@@ -27,7 +30,7 @@ def main():
 
 if __name__ == "__main__":
     try:
-        main()
+        main(sys.argv[1:] == ["open"])
     except UiError as e:
         print(f"FAIL: {e}")
         sys.exit(1)

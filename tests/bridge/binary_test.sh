@@ -2,7 +2,8 @@
 # Starts the real program with the test library in all three roles on a private
 # desktop, opens Configuration by a click on its button (found by its
 # accessible name), comes back and closes the menu; then checks what reached
-# the library and what the trace says.
+# the library and what the trace says. Then twice more, ended by SIGINT and by
+# SIGHUP with Configuration open: the module's axes are stopped first.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3  # Debian's, for its pyatspi
@@ -21,6 +22,26 @@ if [ "${1:-}" = --in-session ]; then
     kill -0 "$app_pid" 2>/dev/null && { kill "$app_pid"; fail "the program did not end with its main menu"; }
     wait "$app_pid"; rc=$?
     [ $rc -eq 0 ] || fail "exit status $rc"
+
+    # A signal while Configuration is open ends the program by it, once the
+    # registered module's axes are stopped. A background job of a shell starts
+    # with SIGINT ignored, and the program keeps an ignored signal ignored.
+    for sig in INT HUP; do
+        # xdotool's synchronous move to where the pointer already is waits 15 s.
+        xdotool mousemove 0 0
+        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+            VELMIRA_TESTLIB_LOG="$work/calls-$sig" VELMIRA_TESTLIB_SCRIPT="$work/script" \
+            env --default-signal="$sig" "$app" --card "$work/card" --lorvex-lib "$lib" \
+            --quenby-lib "$lib" --backplane-lib "$lib" 2>"$work/err" &
+        app_pid=$!
+        timeout 120 "$python" "$here/binary_run.py" open || { kill -KILL "$app_pid"; exit 1; }
+        kill -"$sig" "$app_pid"
+        # Quiet: no "Hangup" line from this shell.
+        for _ in $(seq 300); do kill -0 "$app_pid" || break; sleep 0.1; done 2>/dev/null
+        kill -0 "$app_pid" 2>/dev/null && { kill -KILL "$app_pid"; fail "SIG$sig did not end the program"; }
+        wait "$app_pid" 2>/dev/null; rc=$?
+        [ $rc -eq $((128 + $(kill -l "$sig"))) ] || fail "SIG$sig: exit status $rc"
+    done
     exit 0
 fi
 
@@ -50,4 +71,8 @@ expected=$(probe; probe register; echo "lorvexMF_SERVO_OFF(2,15)")
 [ "$(cat "$work/calls")" = "$expected" ] || fail "calls: $(cat "$work/calls")"
 [ "$(sed -E 's/^[0-9]+ (.*) -> .*$/\1/' "$work/trace")" = "$expected" ] || fail "trace: $(cat "$work/trace")"
 grep -qx '[0-9]* IoReadByte(512) -> 69' "$work/trace" || fail "trace results: $(cat "$work/trace")"
+stopped=$(probe; probe register; echo "lorvexMF_STOP_SLOWLY(2,15)"; echo "lorvexMF_CLEAR_STOP(2)")
+for sig in INT HUP; do
+    [ "$(cat "$work/calls-$sig")" = "$stopped" ] || fail "calls before SIG$sig: $(cat "$work/calls-$sig")"
+done
 echo "binary with test library: ok"
