@@ -353,20 +353,6 @@ void CAdvancedFeaturesDlg::onParameterEdited(int id) {
     }
 }
 
-// A field the run does not pass (VSV on a constant speed, CP1 on a line)
-// never stops it: it gives its number if it holds one, else 0.
-bool CAdvancedFeaturesDlg::readValues(InterpolationRequest& r) {
-    const auto used = pathValuesUsed(r);
-    for (const auto& [id, value] : kValueFields) {
-        if (std::find(used.begin(), used.end(), value) != used.end()) {
-            if (!readInt(id, r.values.*value)) return false;
-        } else {
-            r.values.*value = numberIn(id).value_or(0);
-        }
-    }
-    return true;
-}
-
 void CAdvancedFeaturesDlg::onRun(bool forward) {
     for (int i = 0; i < 3; ++i) onAxisChanged(i);
     InterpolationRequest r;
@@ -380,7 +366,8 @@ void CAdvancedFeaturesDlg::onRun(bool forward) {
     r.direction = checkedDirection();
     r.forward = forward;
     MotionLibrary* lib = library();
-    if (lib && !readValues(r)) return;
+    // VSV on a constant speed or the centre of a line is not passed and never stops a run.
+    if (lib && !readFields(kValueFields, pathValuesUsed(r), r.values)) return;
     state_.advForward = forward ? 1 : 0;
     stopping_ = false;
     if (lib) {

@@ -68,9 +68,6 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
     void onClear();
     void openProfile();
 
-    // The working values the run passes; false (after the message, with the
-    // focus on the field) when one does not hold a number.
-    bool readValues(InterpolationRequest& request);
     std::array<std::uint16_t*, 3> dispositionMasks();
     ProfileModel::TraceKey traceKey() const;
     void showDirectionButtons(bool circular);

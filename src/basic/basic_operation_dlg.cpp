@@ -270,20 +270,6 @@ void CBasicOperationDlg::onHomeModeChosen(int index) {
     state_.currentRunParams().homeModeIndex = index;
 }
 
-// A field the jog does not pass (a greyed D on a symmetric profile, say) never
-// stops it: it gives its number if it holds one, else 0, and is not passed.
-bool CBasicOperationDlg::readJogValues(JogRequest& r) {
-    const auto used = jogValuesUsed(r);
-    for (const auto& [id, value] : kJogFields) {
-        if (std::find(used.begin(), used.end(), value) != used.end()) {
-            if (!readInt(id, r.values.*value)) return false;
-        } else {
-            r.values.*value = numberIn(id).value_or(0);
-        }
-    }
-    return true;
-}
-
 void CBasicOperationDlg::onJog(bool forward) {
     if (homing_) return;
     MotionLibrary* lib = library();
@@ -293,7 +279,8 @@ void CBasicOperationDlg::onJog(bool forward) {
     request.accMode = accMode_;
     request.symMode = symMode_;
     request.forward = forward;
-    if (lib && !readJogValues(request)) return;
+    // A greyed D on a symmetric profile, say, is not passed and never stops a jog.
+    if (lib && !readFields(kJogFields, jogValuesUsed(request), request.values)) return;
     state_.jogForward = forward ? 1 : 0;
     if (lib) {
         showStopCause({});

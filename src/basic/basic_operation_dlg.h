@@ -65,9 +65,6 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void runHoming();
     void onClear();
 
-    // Reads the fields the jog passes; false (after the message, with the
-    // focus on the field) when one does not hold a number.
-    bool readJogValues(JogRequest& request);
     void showStatus();
     void readAndShowStatus();
     void showStopCause(const std::string& cause);

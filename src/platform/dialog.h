@@ -3,10 +3,13 @@
 #include <QDialog>
 #include <QRect>
 #include <QSize>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/message_boxes.h"
 
@@ -95,6 +98,22 @@ class Dialog : public QDialog {
     // (its label) and the focus, and value keeps its previous content.
     bool readInt(int id, std::int32_t& value, std::int64_t min = INT32_MIN,
                  std::int64_t max = INT32_MAX);
+
+    // Reads a press's values from their fields: a field whose value the press
+    // passes (its member is in `used`) must hold a number, as readInt asks; the
+    // others give theirs if they hold one, else 0, and never stop the press.
+    template <class Values, std::size_t N>
+    bool readFields(const std::pair<int, std::int32_t Values::*> (&fields)[N],
+                    const std::vector<std::int32_t Values::*>& used, Values& values) {
+        for (const auto& [id, member] : fields) {
+            if (std::find(used.begin(), used.end(), member) != used.end()) {
+                if (!readInt(id, values.*member)) return false;
+            } else {
+                values.*member = numberIn(id).value_or(0);
+            }
+        }
+        return true;
+    }
 
   protected:
     MessageBoxes& boxes() const { return boxes_; }
