@@ -7,11 +7,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <functional>
 
 #include "advanced/advanced_features_dlg.h"
 #include "advanced/advanced_features_ids.h"
+#include "advanced/profile_dlg.h"
 #include "bench_rig.h"
 #include "ui/command_list.h"
 
@@ -48,14 +48,13 @@ struct Bench {
     CAdvancedFeaturesDlg screen{rig.ctx};
 };
 
-// Runs `body` while the profile window is open over the screen, as a user
+// Runs `body` while the profile window is open beside the screen, as a user
 // has it after pressing Enter; the window is closed afterwards.
 void withProfileWindow(Bench& b, const std::function<void()>& body) {
-    QTimer::singleShot(0, [&] {
-        body();
-        if (QWidget* window = QApplication::activeModalWidget()) window->close();
-    });
     b.press(a::kProfile);
+    QApplication::processEvents();
+    body();
+    if (QWidget* window = b.screen.profileWindow()) window->close();
 }
 
 void BM_AdvancedFeaturesTick(benchmark::State& s) {

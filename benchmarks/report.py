@@ -108,6 +108,10 @@ def main():
     r.counter("memory per stored row, model", "BM_MemoryPerRow/0", "bytes_per_row", "B", 200)
     r.counter("memory per stored row, shown list", "BM_MemoryPerRow/1", "bytes_per_row", "B", 200)
     r.time("Configuration setting with 10000 echoed rows", "BM_ConfigurationSetting/10000", 100)
+    # A poll must cost little of the 50 ms between two polls.
+    r.time("simulated rack: a 50 ms poll, seven four-axis modules, every axis moving",
+           "BM_PollFullRackEveryAxisMoving", 500)
+    r.info("simulated rack: a 50 ms poll, every axis at rest", "BM_PollIdleRack")
     r.counter("Basic Operation idle 10 s, timer running, axis still", "BM_IdleBasicOperation/10",
               "core_percent", "% of a core", 1)
     s = r.run("BM_LongSession")

@@ -60,4 +60,47 @@ check_refused "--rack-file: $rack_file:2:8: slot.3.axis.Y.home: from (5) must no
 awk 'BEGIN { for (i = 0; i < 40000; i++) printf "a."; print "a = 1" }' >"$rack_file"
 check_refused "--rack-file: $rack_file:1:32: key nested deeper than 16 levels, too deep for a rack file" \
     --rack-file "$rack_file"
+# Plugins that open the program to the network are refused, however they are
+# chosen: Qt's vnc platform serves the screen on every interface with no
+# password, whatever its addr= says, and tuiotouch takes touches from anyone.
+refused_plugin() {
+    local what=$1 pattern=$2; shift 2
+    local err rc
+    err=$("$@" --card /tmp --quit-when-shown 2>&1 >/dev/null); rc=$?
+    [ $rc -eq 2 ] || fail "$what exited $rc, not 2 ($err)"
+    [ "$(wc -l <<<"$err")" -eq 1 ] || fail "$what gave more than one line: $err"
+    case $err in $pattern) ;; *) fail "$what: got '$err'" ;; esac
+}
+for platform in vnc vnc:addr=127.0.0.1 'xcb;VNC:port=5901'; do
+    refused_plugin "--platform $platform" \
+        "velmira: --platform: \"$platform\" is refused: *no password*scripts/run*" \
+        "$app" --platform "$platform"
+done
+refused_plugin "QT_QPA_PLATFORM=vnc" 'velmira: QT_QPA_PLATFORM: "vnc" is refused: *' \
+    env QT_QPA_PLATFORM=vnc "$app"
+refused_plugin "QT_QPA_GENERIC_PLUGINS=tuiotouch" \
+    'velmira: QT_QPA_GENERIC_PLUGINS: "evdevmouse,TuioTouch:udpport=40001" is refused: *network*' \
+    env QT_QPA_PLATFORM=offscreen QT_QPA_GENERIC_PLUGINS=evdevmouse,TuioTouch:udpport=40001 "$app"
+# A platform that cannot reach its display or device: one line and status 2,
+# not Qt's abort (134) with its advice to reinstall.
+refused_plugin "--platform xcb without a display" \
+    'velmira: the platform "xcb" could not start: could not connect to display' "$app" --platform xcb
+refused_plugin "QT_QPA_PLATFORM=xcb without a display" \
+    'velmira: the platform "xcb" could not start: *display*' env QT_QPA_PLATFORM=xcb "$app"
+refused_plugin "Qt's default platform with DISPLAY=:4093" \
+    "velmira: Qt's default platform could not start: *display*" \
+    env -u XDG_SESSION_TYPE DISPLAY=:4093 "$app"
+if ! ls /dev/dri/card* >/dev/null 2>&1; then
+    refused_plugin "--platform eglfs without a DRM device" \
+        'velmira: the platform "eglfs" could not start: ?*' "$app" --platform eglfs
+fi
+# Help or a version that never arrived is no success.
+if [ -w /dev/full ]; then
+    for option in --help --version; do
+        err=$("$app" "$option" 2>&1 >/dev/full); rc=$?
+        [ $rc -eq 2 ] || fail "$option to a full disk exited $rc ($err)"
+        [ "$err" = "velmira: the output could not be written: No space left on device" ] ||
+            fail "$option to a full disk: got '$err'"
+    done
+fi
 echo "options: ok"

@@ -2,6 +2,7 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,19 +41,32 @@ int main(int argc, char** argv) {
     const OptionsResult parsed = parseOptions({argv + 1, argv + argc});
     const std::string defaultCard = CardFiles::defaultRoot().toStdString();
     if (!parsed.error.empty()) return refuse(parsed.error);
-    if (parsed.options.help) {
-        std::fputs(helpText(defaultCard).c_str(), stdout);
-        return 0;
-    }
-    if (parsed.options.version) {
-        std::printf("velmira %s\n", kVersion);
+    if (parsed.options.help || parsed.options.version) {
+        const std::string text =
+            parsed.options.help ? helpText(defaultCard) : std::string("velmira ") + kVersion + "\n";
+        if (const std::string error = writeToStandardOutput(text); !error.empty()) {
+            return refuse(error);
+        }
         return 0;
     }
     const Options& options = parsed.options;
+    // --platform wins over QT_QPA_PLATFORM, so only the one Qt will take is checked.
+    const std::string platformFromEnvironment =
+        qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
     if (!options.platform.empty()) {
         if (const std::string problem = platformPluginProblem(options.platform); !problem.empty()) {
             return refuse("--platform: " + problem);
         }
+    } else if (!platformFromEnvironment.empty()) {
+        if (const std::string problem = platformPluginProblem(platformFromEnvironment);
+            !problem.empty()) {
+            return refuse("QT_QPA_PLATFORM: " + problem);
+        }
+    }
+    if (const std::string problem =
+            genericPluginProblem(qEnvironmentVariable("QT_QPA_GENERIC_PLUGINS").toStdString());
+        !problem.empty()) {
+        return refuse("QT_QPA_GENERIC_PLUGINS: " + problem);
     }
     HardwareSetup::Result hardware = HardwareSetup::create(options);
     if (!hardware.setup) return refuse(hardware.error);
@@ -78,7 +92,12 @@ int main(int argc, char** argv) {
     }
     qtArgs.push_back(nullptr);
     int qtArgc = static_cast<int>(qtArgs.size()) - 1;
+    // A platform that cannot reach its display or device ends as a refusal,
+    // not as Qt's abort.
+    auto start =
+        std::make_unique<PlatformStart>(platform.empty() ? platformFromEnvironment : platform);
     QApplication app(qtArgc, qtArgs.data());
+    start.reset();
     QApplication::setApplicationName(QStringLiteral("Velmira"));
     // A framebuffer that is not there leaves the platform without a screen,
     // and Qt would end the process at the first window.

@@ -131,9 +131,8 @@ CMainMenuDlg::Next CMainMenuDlg::visitConfiguration() {
                 {"Save all of settings?", "Information", BoxIcon::Question, BoxButtons::YesNo});
             if (answer == BoxAnswer::Yes) {
                 const SaveResult saved = saveSettings(s.settings, ctx_.card, boxes(), ctx_.backups);
-                if (!saved.backupSkipped.empty()) {
-                    boxes().show({backupSkippedText(saved.backupSkipped), "Information",
-                                  BoxIcon::Information, BoxButtons::Ok});
+                if (const std::string notes = backupNotes(saved); !notes.empty()) {
+                    boxes().show({notes, "Information", BoxIcon::Information, BoxButtons::Ok});
                 }
             }
             s.settingsSaved = 1;

@@ -44,4 +44,8 @@ OptionsResult parseOptions(const std::vector<std::string>& args);
 
 std::string helpText(const std::string& defaultCard);
 
+// Writes the help or the version to standard output. Returns the message
+// when it did not all arrive (a full disk, a closed pipe), empty when it did.
+std::string writeToStandardOutput(const std::string& text);
+
 }  // namespace velmira

@@ -326,12 +326,12 @@ void CConfigurationDlg::loadConfig() {
 
 void CConfigurationDlg::saveConfig() {
     const SaveResult saved = saveSettings(state_.settings, ctx_.card, boxes(), ctx_.backups);
+    // A failed save leaves the settings unsaved, so the main menu still asks.
+    if (saved.status != 0) return;
     state_.settingsSaved = 1;
-    if (saved.status == 0) {
-        std::string text = "All of the settings saved !!";
-        if (!saved.backupSkipped.empty()) text += "\n" + backupSkippedText(saved.backupSkipped);
-        boxes().show({text, "Information", BoxIcon::Information, BoxButtons::Ok});
-    }
+    std::string text = "All of the settings saved !!";
+    if (const std::string notes = backupNotes(saved); !notes.empty()) text += "\n" + notes;
+    boxes().show({text, "Information", BoxIcon::Information, BoxButtons::Ok});
 }
 
 void CConfigurationDlg::switchToTest() {

@@ -13,9 +13,13 @@ namespace velmira {
 
 // The call trace: one line per library call, in call order, with the time
 // since the start in microseconds, the call with the values actually passed,
-// and its result. Lines are buffered and written at least every 100 ms (the
-// owner calls flushIfDue() from a timer; a call also flushes when one is due)
-// and at the end, so polling costs no disk wait.
+// and its result. A run of the same call with the same result, one after
+// another (a home search polls every millisecond), is one line with its count
+// and the microseconds from its first call to its last:
+//   "1523 lorvexMF_HOME_WAIT(1,1) -> 0 x48 over 49123 us".
+// Lines are buffered and written at least every 100 ms (the owner calls
+// flushIfDue() from a timer; a call also flushes when one is due) and at the
+// end, so polling costs no disk wait; a flush ends the run it finds.
 class CallTrace {
   public:
     using Clock = std::chrono::steady_clock;
@@ -42,6 +46,15 @@ class CallTrace {
     CallTrace(FileDescriptor fd, std::string path);
 
     void flushLocked();
+    void endRunLocked();
+
+    struct Run {
+        std::string call;
+        std::int64_t result = 0;
+        std::int64_t firstUs = 0;
+        std::int64_t lastUs = 0;
+        std::int64_t count = 0;  // 0: no run under way
+    };
 
     // A call may come from a worker thread (a two-axis home search) while a
     // timer flushes on the GUI thread.
@@ -50,6 +63,7 @@ class CallTrace {
     std::string path_;
     std::atomic<bool> failed_{false};
     std::string buffer_;
+    Run run_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastFlush_ = start_;
 };

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -59,9 +60,12 @@ SharedObject::OpenResult SharedObject::open(const std::string& path) {
     dlerror();
     void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        const char* why = dlerror();
-        return {nullptr,
-                shown + ": cannot be loaded: " + escapedForMessage(why ? why : "unknown reason")};
+        const char* error = dlerror();
+        std::string_view why = error ? error : "unknown reason";
+        // The loader names the file first, which the message has done already.
+        const std::string named = absolute + ": ";
+        if (why.starts_with(named)) why.remove_prefix(named.size());
+        return {nullptr, shown + ": cannot be loaded: " + printable(why)};
     }
     return {std::shared_ptr<SharedObject>(new SharedObject(path, handle)), {}};
 }

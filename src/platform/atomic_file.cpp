@@ -36,7 +36,8 @@ mode_t newFileMode() {
 
 }  // namespace
 
-AtomicFile::AtomicFile(QString path) : path_(std::move(path)) {}
+AtomicFile::AtomicFile(QString path, QString model)
+    : path_(std::move(path)), model_(std::move(model)) {}
 
 AtomicFile::~AtomicFile() {
     discard();
@@ -50,9 +51,27 @@ int AtomicFile::open() {
         tempPath_.clear();
         return error;
     }
+    if (const int error = takeModeAndOwner()) {
+        discard();
+        return error;
+    }
+    return 0;
+}
+
+int AtomicFile::takeModeAndOwner() {
+    const bool replacing = model_.isEmpty();
     struct stat old {};
-    const bool exists = ::stat(QFile::encodeName(path_).constData(), &old) == 0;
-    ::fchmod(fd_, exists && S_ISREG(old.st_mode) ? (old.st_mode & 07777) : newFileMode());
+    const QByteArray model = QFile::encodeName(replacing ? path_ : model_);
+    if (::stat(model.constData(), &old) != 0 || !S_ISREG(old.st_mode)) {
+        ::fchmod(fd_, newFileMode());
+        return 0;
+    }
+    struct stat made {};
+    const bool differs =
+        ::fstat(fd_, &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid;
+    // Owner first: a change of owner may clear mode bits.
+    if (differs && ::fchown(fd_, old.st_uid, old.st_gid) != 0 && replacing) return kNotTheOwner;
+    ::fchmod(fd_, old.st_mode & 07777);
     return 0;
 }
 

@@ -15,24 +15,33 @@ class AtomicFile {
     // The temporary files are named <file>.tmp-XXXXXX, six letters or digits.
     static constexpr char kTempInfix[] = ".tmp-";
 
-    explicit AtomicFile(QString path);
+    // The new file is made like `model` (by default the file it replaces).
+    explicit AtomicFile(QString path, QString model = {});
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // A new file gets 0644 less the umask, an existing one keeps its mode.
+    // A new file gets 0644 less the umask; one made like an existing file
+    // takes its mode, and its owner and group. When the owner and group of
+    // the file it replaces cannot be kept (only root may give a file away),
+    // open() fails with kNotTheOwner; a copy of another file keeps what it can.
     int open();
     int write(const void* data, std::size_t size);
     int commit();
 
     // Removes what interrupted saves of this file left beside it: regular
-    // files of exactly the temporary-file pattern, nothing else.
+    // files of exactly the temporary-file pattern, nothing else. Only for a
+    // caller that holds the folder's lock (FolderLock), or it may take a live
+    // writer's file.
     static void removeLeftovers(const QString& path);
 
   private:
     void discard();
 
+    int takeModeAndOwner();
+
     QString path_;
+    QString model_;
     QByteArray tempPath_;
     int fd_ = -1;
     int failed_ = 0;

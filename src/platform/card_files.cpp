@@ -1,9 +1,16 @@
 #include "platform/card_files.h"
 
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
+#include <cerrno>
+#include <climits>
+
+#include "platform/host_file.h"
 
 namespace velmira {
 
@@ -25,32 +32,58 @@ std::optional<QString> CardFiles::hostPath(std::string_view controllerPath) cons
 
 namespace {
 
+// The folder part and the last name of a path, split by hand: QFileInfo
+// cleans "..", which would climb before the links on the way are resolved.
+std::pair<QString, QString> split(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0) return {QStringLiteral("."), path};
+    return {slash == 0 ? QStringLiteral("/") : path.left(slash), path.mid(slash + 1)};
+}
+
 // Whether a path lies inside the folder, judged by the real folders: the
 // deepest existing folder of the path, with its own links resolved.
 bool inside(const QString& path, const QString& root) {
     const QString realRoot = QFileInfo(root).canonicalFilePath();
     if (realRoot.isEmpty()) return false;
-    QString folder = QFileInfo(path).absolutePath();
-    QString rest = QFileInfo(path).fileName();
-    while (!QFileInfo(folder).exists()) {
-        rest = QFileInfo(folder).fileName() + u'/' + rest;
-        folder = QFileInfo(folder).absolutePath();
+    auto [folder, rest] = split(path);
+    if (rest == u"." || rest == u"..") {
+        folder = path;
+        rest.clear();
     }
-    const QString real = QDir::cleanPath(QFileInfo(folder).canonicalFilePath() + u'/' + rest);
-    return real.startsWith(realRoot + u'/');
+    while (!QFileInfo::exists(folder)) {
+        const auto [up, name] = split(folder);
+        if (name.isEmpty() || name == u"." || name == u"..") return false;
+        rest = rest.isEmpty() ? name : name + u'/' + rest;
+        folder = up;
+    }
+    QString real = QFileInfo(folder).canonicalFilePath();
+    if (!rest.isEmpty()) real = QDir::cleanPath(real + u'/' + rest);
+    return real == realRoot || real.startsWith(realRoot + u'/');
+}
+
+QString linkText(const QString& link) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(QFile::encodeName(link).constData(), buffer, sizeof buffer);
+    return n > 0 && static_cast<std::size_t>(n) < sizeof buffer
+               ? QFile::decodeName(QByteArray(buffer, static_cast<qsizetype>(n)))
+               : QString();
 }
 
 }  // namespace
 
-std::optional<QString> CardFiles::followLinks(const QString& hostPath) const {
+CardFiles::LinkEnd CardFiles::followLinks(const QString& hostPath) const {
     QString path = hostPath;
     for (int depth = 0; depth < 40; ++depth) {
-        if (!inside(path, root_)) return std::nullopt;
+        if (!inside(path, root_)) return {{}, kOffTheCard};
         const QFileInfo info(path);
-        if (!info.isSymLink()) return path;
-        path = info.symLinkTarget();
+        if (!info.isSymLink()) return {path, 0};
+        // Read as written: QFileInfo resolves a relative target against the
+        // wrong folder when the card's own path is relative.
+        const QString target = linkText(path);
+        if (target.isEmpty()) return {{}, ENOENT};
+        path = QDir::isAbsolutePath(target) ? target : split(path).first + u'/' + target;
     }
-    return std::nullopt;
+    return {{}, ELOOP};
 }
 
 QString CardFiles::defaultRoot() {

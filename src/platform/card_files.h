@@ -18,10 +18,13 @@ class CardFiles {
     // the card or that would climb out of it.
     std::optional<QString> hostPath(std::string_view controllerPath) const;
 
-    // The file a host path on the card finally names, its symbolic links
-    // followed; nothing when a link leads out of the card (or round in a
-    // circle), so that no save or load reaches a file elsewhere.
-    std::optional<QString> followLinks(const QString& hostPath) const;
+    struct LinkEnd {
+        QString path;   // the file a host path finally names; empty when not found
+        int error = 0;  // kOffTheCard, or ELOOP for links that lead round in a circle
+    };
+    // Follows the symbolic links of a host path on the card, so that no save
+    // or load reaches a file elsewhere.
+    LinkEnd followLinks(const QString& hostPath) const;
 
     // Per-user data folder used when no --card is given.
     static QString defaultRoot();

@@ -1,6 +1,8 @@
 #include "platform/host_file.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +20,28 @@ std::string kindOf(const std::string& path) {
     if (S_ISSOCK(st.st_mode)) return " (a socket)";
     if (S_ISDIR(st.st_mode)) return " (a folder)";
     return {};
+}
+
+std::string userName(uid_t uid) {
+    const passwd* p = ::getpwuid(uid);
+    return p ? std::string(p->pw_name) + " (uid " + std::to_string(uid) + ")"
+             : "uid " + std::to_string(uid);
+}
+
+std::string groupName(gid_t gid) {
+    const group* g = ::getgrgid(gid);
+    return g ? std::string(g->gr_name) : "gid " + std::to_string(gid);
+}
+
+std::string ownerText(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+        return "belongs to another user, and a save by " + userName(::geteuid()) +
+               " would take it from them";
+    }
+    return "belongs to " + userName(st.st_uid) + ", group " + groupName(st.st_gid) +
+           ", and a save by " + userName(::geteuid()) +
+           " would take it from them (save it as its owner or as root)";
 }
 
 // Opening never waits (a FIFO without a writer would); once the file is known
@@ -56,15 +80,19 @@ OpenedFile openChecked(const std::string& path, int flags, bool terminalToo) {
 
 }  // namespace
 
-std::string fileErrorText(int error, const std::string& path) {
+std::string fileErrorText(int error, const std::string& path, FileOn on) {
     switch (error) {
         case kNotRegularFile: {
             const std::string kind = kindOf(path);
             return kind == " (a folder)" ? "is a folder, not a file" : "not a regular file" + kind;
         }
+        case kNotTheOwner:
+            return ownerText(path);
+        case kOffTheCard:
+            return "the path leads out of the card";
         case ENOSPC:
         case EDQUOT:
-            return "the card is full";
+            return on == FileOn::Card ? "the card is full" : "the disk is full";
         case EFBIG:
             return "no room for the file (it would exceed the file size allowed)";
         case EROFS:
@@ -81,7 +109,7 @@ std::string fileErrorText(int error, const std::string& path) {
         case ENAMETOOLONG:
             return "file name too long";
         case ELOOP:
-            return "too many symbolic links";
+            return "the symbolic links lead round in a circle (or too many follow each other)";
         default:
             return std::strerror(error);
     }

@@ -4,14 +4,22 @@
 
 namespace velmira {
 
-// Our own error code beside errno's: the path names a FIFO, a device, a
-// socket or a folder where a regular file was wanted.
+// Our own error codes beside errno's (which are all positive).
+// The path names a FIFO, a device, a socket or a folder where a regular file was wanted.
 inline constexpr int kNotRegularFile = -1;
+// The file belongs to a user or group that a replacement by this user could not keep.
+inline constexpr int kNotTheOwner = -2;
+// A symbolic link on the card leads to a file elsewhere.
+inline constexpr int kOffTheCard = -3;
 
-// Why a file could not be used, in plain words for a message: "the card is
-// full", "the folder is read-only", "no permission", "not a regular file (a
-// pipe)"... `path` is looked at to say what kind of non-regular file it is.
-std::string fileErrorText(int error, const std::string& path = {});
+// Where the file lies, for the words of a full device.
+enum class FileOn { Disk, Card };
+
+// Why a file could not be used, in plain words for a message: "the disk is
+// full" ("the card is full" for a file on the card), "the folder is
+// read-only", "no permission", "not a regular file (a pipe)"... `path` is
+// looked at to say what kind of non-regular file it is, or whose it is.
+std::string fileErrorText(int error, const std::string& path = {}, FileOn on = FileOn::Disk);
 
 // A file descriptor, closed with the object.
 class FileDescriptor {

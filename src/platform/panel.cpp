@@ -13,9 +13,8 @@ std::optional<bool> chosen;
 }  // namespace
 
 bool isPanelPlatform(const QString& platformName) {
-    // vnc serves a framebuffer like linuxfb's to a viewer; vkkhrdisplay and
-    // minimalegl draw to the display as eglfs does.
-    static const char* const kPanels[] = {"linuxfb", "eglfs", "minimalegl", "vkkhrdisplay", "vnc"};
+    // vkkhrdisplay and minimalegl draw to the display as eglfs does.
+    static const char* const kPanels[] = {"linuxfb", "eglfs", "minimalegl", "vkkhrdisplay"};
     for (const char* panel : kPanels) {
         if (platformName == QLatin1String(panel)) return true;
     }

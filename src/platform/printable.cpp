@@ -70,6 +70,16 @@ std::string escape(std::string_view text, std::size_t limit) {
 
 }  // namespace
 
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t n = decode(text, i, cp);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
 std::string escapedForMessage(std::string_view text) {
     return escape(text, std::string::npos);
 }

@@ -16,6 +16,9 @@ std::string escapedForMessage(std::string_view text);
 inline constexpr std::size_t kQuotedLimit = 200;
 std::string printable(std::string_view text, std::size_t limit = kQuotedLimit);
 
+// Whether the text is valid UTF-8 throughout.
+bool isUtf8(std::string_view text);
+
 // printable() in double quotes, with the quotes and backslashes inside escaped.
 std::string quotedForMessage(std::string_view text);
 

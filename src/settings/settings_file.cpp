@@ -18,7 +18,6 @@ namespace velmira {
 namespace {
 
 constexpr qint64 kImageBytes = static_cast<qint64>(SettingsImage::kBytes);
-constexpr char kLeavesTheCard[] = "the path leads out of the card";
 
 std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -40,8 +39,8 @@ int copyTail(const QString& oldPath, AtomicFile& out) {
     }
 }
 
-// The Part's own save: the image over the first bytes of the file, every byte
-// checked, for a writable file in a folder that takes no new file.
+// The controller's own save: the image over the first bytes of the file,
+// every byte checked, for a writable file in a folder that takes no new file.
 int writeInPlace(const SettingsImage::Bytes& bytes, const QString& path) {
     OpenedFile file = openForWriting(encoded(path));
     if (!file.fd.valid()) return file.error;
@@ -51,68 +50,119 @@ int writeInPlace(const SettingsImage::Bytes& bytes, const QString& path) {
 
 }  // namespace
 
-ImageWrite writeImageFile(const SettingsImage& image, const QString& target, int backups) {
+std::optional<std::string> tooLongToSave(std::int64_t size) {
+    if (size <= kImageBytes + kMostBytesAfterImage) return std::nullopt;
+    return "is " + std::to_string(size) + " bytes long, more than the " +
+           std::to_string(kImageBytes) +
+           " of the image and the 1 MiB after it that a save keeps: move it aside to save";
+}
+
+ImageWrite writeImageFile(const SettingsImage& image, const QString& target, const FolderLock& lock,
+                          const ImageWriteRules& rules) {
     ImageWrite out;
+    const auto text = [&](int error) { return fileErrorText(error, encoded(target), rules.on); };
+    const auto noBackup = [&](int error) {
+        out.failed = "its backup could not be made (" + text(error) + "), so it was left as it was";
+        out.backupFailed = true;
+    };
     const std::string targetName = encoded(target);
     struct stat st {};
     const bool exists = ::stat(targetName.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
-        out.failed = fileErrorText(kNotRegularFile, targetName);
+        out.failed = text(kNotRegularFile);
         return out;
     }
     // A file the user may not write is not replaced behind its back.
     if (exists && ::access(targetName.c_str(), W_OK) != 0) {
-        out.failed = fileErrorText(errno);
+        out.failed = text(errno);
         return out;
     }
-    AtomicFile::removeLeftovers(target);
+    if (exists) out.failed = tooLongToSave(st.st_size);
+    if (out.failed) return out;
+    if (lock.held()) {
+        AtomicFile::removeLeftovers(target);
+        removeBackupLeftovers(target);
+    }
 
     const SettingsImage::Bytes bytes = image.toBytes();
     // On any failure the temporary file is discarded and the old file stays.
-    const Replaced replaced = replaceKeepingBackup(target, backups, [&](AtomicFile& file) {
-        const int error = file.write(bytes.data(), bytes.size());
-        return error ? error : copyTail(target, file);
-    });
+    const Replaced replaced = replaceKeepingBackup(
+        target, rules.backups,
+        [&](AtomicFile& file) {
+            const int error = file.write(bytes.data(), bytes.size());
+            return error ? error : copyTail(target, file);
+        },
+        QDateTime::currentDateTime(), rules.mode);
+    const bool backupDue = exists && rules.backups > 0 && rules.mode != BackupMode::None;
     if (replaced.openFailed) {
         const int error = replaced.error;
         const bool noNewFile = error == EACCES || error == EPERM || error == EROFS;
         if (exists && noNewFile) {
-            if (const int inPlace = writeInPlace(bytes, target)) {
-                out.failed = fileErrorText(inPlace);
-            } else if (backups > 0) {
-                out.backupSkipped = fileErrorText(error);  // a folder that takes no new file
+            // A folder that takes no new file takes no backup either.
+            if (backupDue && rules.mode == BackupMode::Required) {
+                noBackup(error);
+            } else if (const int inPlace = writeInPlace(bytes, target)) {
+                out.failed = text(inPlace);
+            } else if (backupDue) {
+                out.backupSkipped = text(error);
             }
             return out;
         }
-        out.failed = fileErrorText(error);
+        out.failed = text(error);
+        return out;
+    }
+    if (replaced.backupFailed) {
+        noBackup(replaced.backupError);
         return out;
     }
     if (replaced.error) {
-        out.failed = fileErrorText(replaced.error);
+        out.failed = text(replaced.error);
         return out;
     }
-    out.backupSkipped = replaced.backupSkipped;
+    if (replaced.backupError) out.backupSkipped = text(replaced.backupError);
+    out.backup = replaced.backup;
+    out.pruned = replaced.pruned;
     return out;
 }
 
 namespace {
 
+// The folders the file needs on the card, outermost first. The card folder
+// itself is never made: one missing is a card that is not there.
+constexpr const char* kCardFolders[] = {"\\CompactFlash\\Pelmoran", kConfigFolder};
+
+std::string cardText(int error) {
+    return fileErrorText(error, {}, FileOn::Card);
+}
+
 // Writes the image onto the card; returns the reason it could not, or nothing.
-ImageWrite writeImage(const SettingsImage& image, const CardFiles& card, const QString& folder,
-                      const QString& path, int backups) {
+ImageWrite writeImage(const SettingsImage& image, const CardFiles& card, const QString& path,
+                      int backups, std::chrono::milliseconds lockWait) {
     ImageWrite out;
-    // Like the controller, create the last folder level only: its parent must exist.
-    if (!QFileInfo(folder).isDir() && ::mkdir(encoded(folder).c_str(), 0777) != 0) {
-        out.failed = fileErrorText(errno == EEXIST ? ENOTDIR : errno);  // a file stands there
-        return out;
+    for (const char* controllerFolder : kCardFolders) {
+        const std::optional<QString> folder = card.hostPath(controllerFolder);
+        if (!folder) {
+            out.failed = cardText(kOffTheCard);
+            return out;
+        }
+        if (!QFileInfo(*folder).isDir() && ::mkdir(encoded(*folder).c_str(), 0777) != 0) {
+            out.failed = cardText(errno == EEXIST ? ENOTDIR : errno);  // a file stands there
+            return out;
+        }
     }
     // A link is followed: the file it names is replaced, in its own folder.
-    const std::optional<QString> followed = card.followLinks(path);
-    if (!followed) {
-        out.failed = kLeavesTheCard;
+    const CardFiles::LinkEnd followed = card.followLinks(path);
+    if (followed.error) {
+        out.failed = cardText(followed.error);
         return out;
     }
-    return writeImageFile(image, *followed, backups);
+    const FolderLock lock(followed.path, FolderLock::Mode::Exclusive, lockWait);
+    if (lock.busy()) {
+        out.failed = kLockedText;
+        return out;
+    }
+    return writeImageFile(image, followed.path, lock,
+                          {backups, BackupMode::SkipWhenImpossible, FileOn::Card});
 }
 
 void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, const AxisSettings& r) {
@@ -152,32 +202,45 @@ void applyRecord(MotionLibrary& lib, std::uint8_t card, std::uint16_t mask, cons
 
 void removeSaveLeftovers(const CardFiles& card) {
     const auto path = card.hostPath(kConfigFile);
-    if (const auto target = path ? card.followLinks(*path) : std::nullopt) {
-        AtomicFile::removeLeftovers(*target);
-        removeBackupLeftovers(*target);
-    }
+    if (!path) return;
+    const CardFiles::LinkEnd target = card.followLinks(*path);
+    if (target.error) return;
+    // A save under way holds the lock: what it made is its own, and the next
+    // save removes what is left.
+    const FolderLock lock(target.path, FolderLock::Mode::Exclusive, std::chrono::milliseconds(0));
+    if (!lock.held()) return;
+    AtomicFile::removeLeftovers(target.path);
+    removeBackupLeftovers(target.path);
 }
 
 SaveResult saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes,
-                        int backups) {
-    const auto folder = card.hostPath(kConfigFolder);
+                        int backups, std::chrono::milliseconds lockWait) {
     const auto path = card.hostPath(kConfigFile);
     ImageWrite written;
-    if (folder && path) {
-        written = writeImage(image, card, *folder, *path, backups);
+    if (path) {
+        written = writeImage(image, card, *path, backups, lockWait);
     } else {
-        written.failed = kLeavesTheCard;
+        written.failed = cardText(kOffTheCard);
     }
     if (written.failed) {
         // The message stays what users know; the reason follows on its own line.
         boxes.error(std::string(kWriteFailedText) + "\n" + *written.failed);
-        return {-1, {}};
+        return {-1, {}, {}, backups};
     }
-    return {0, written.backupSkipped};
+    return {0, written.backupSkipped, written.pruned, backups};
 }
 
 std::string backupSkippedText(const std::string& reason) {
     return "The backup of the previous file was skipped: " + reason;
+}
+
+std::string backupNotes(const SaveResult& saved) {
+    std::string notes;
+    if (!saved.backupSkipped.empty()) notes = backupSkippedText(saved.backupSkipped);
+    if (const std::string pruned = prunedText(saved.pruned, saved.backups); !pruned.empty()) {
+        notes += (notes.empty() ? "" : "\n") + pruned;
+    }
+    return notes;
 }
 
 namespace {
@@ -203,12 +266,21 @@ std::optional<std::string> readImage(const QString& path, std::vector<std::uint8
 }  // namespace
 
 int loadAndApplySettings(SettingsImage& image, std::uint8_t card, ModuleKind kind,
-                         const Hardware& hw, const CardFiles& files, MessageBoxes& boxes) {
+                         const Hardware& hw, const CardFiles& files, MessageBoxes& boxes,
+                         std::chrono::milliseconds lockWait) {
     const auto path = files.hostPath(kConfigFile);
     std::vector<std::uint8_t> bytes;
-    const auto target = path ? files.followLinks(*path) : std::nullopt;
-    const std::optional<std::string> failed =
-        target ? readImage(*target, bytes) : std::optional<std::string>(kLeavesTheCard);
+    const CardFiles::LinkEnd target =
+        path ? files.followLinks(*path) : CardFiles::LinkEnd{{}, kOffTheCard};
+    std::optional<std::string> failed;
+    if (target.error) {
+        failed = cardText(target.error);
+    } else if (const FolderLock lock(target.path, FolderLock::Mode::Shared, lockWait);
+               lock.busy()) {
+        failed = kLockedText;
+    } else {
+        failed = readImage(target.path, bytes);
+    }
     if (failed) {
         boxes.error(std::string(kOpenFailedText) + "\n" + *failed);
         return -1;

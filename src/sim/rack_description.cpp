@@ -444,6 +444,78 @@ std::optional<std::string> readBounded(const std::string& path, std::string& err
     return text;
 }
 
+// The byte offset of a parser position: line and column from 1, the column
+// in characters.
+std::optional<std::size_t> offsetOf(std::string_view text, std::size_t line, std::size_t column) {
+    std::size_t i = 0;
+    for (std::size_t l = 1; l < line; ++l) {
+        i = text.find('\n', i);
+        if (i == std::string_view::npos) return std::nullopt;
+        ++i;
+    }
+    for (std::size_t c = 1; c < column && i < text.size() && text[i] != '\n'; ++c) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    }
+    return i;
+}
+
+std::string_view trimmed(std::string_view s) {
+    const std::size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// The key written at a table header ("[" at `at`) or before the value at `at`.
+std::optional<std::string_view> keyWrittenAt(std::string_view text, std::size_t at) {
+    const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
+    const std::size_t from = lineStart == std::string_view::npos || at == 0 ? 0 : lineStart + 1;
+    const bool header = at < text.size() && text[at] == '[';
+    std::size_t keyStart = header ? at + 1 : from;
+    if (header && keyStart < text.size() && text[keyStart] == '[') ++keyStart;
+    std::optional<std::size_t> keyEnd;
+    char quote = 0;
+    for (std::size_t i = header ? keyStart : from; i < text.size() && text[i] != '\n'; ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == '\\' && quote == '"') {
+                ++i;
+            } else if (c == quote) {
+                quote = 0;
+            }
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (header && c == ']') {
+            keyEnd = i;
+            break;
+        } else if (!header && i >= at) {
+            break;
+        } else if (!header && (c == '{' || c == ',')) {
+            keyStart = i + 1;
+        } else if (!header && c == '=') {
+            keyEnd = i;
+        }
+    }
+    if (!keyEnd || *keyEnd < keyStart) return std::nullopt;
+    return trimmed(text.substr(keyStart, *keyEnd - keyStart));
+}
+
+// The parser names a key it finds defined twice from a buffer that repeats
+// the inside of its quotes ('slot."3"3"'); the message shows the key as the
+// file writes it instead.
+std::string withKeyAsWritten(std::string message, std::string_view text, std::size_t line,
+                             std::size_t column) {
+    const std::size_t redefine = message.find("cannot redefine existing ");
+    if (redefine == std::string::npos) return message;
+    const std::size_t open = message.find('\'', redefine);
+    const std::size_t close = message.rfind('\'');
+    const auto at = offsetOf(text, line, column);
+    if (open == std::string::npos || close <= open || !at) return message;
+    const auto key = keyWrittenAt(text, *at);
+    if (!key || key->empty()) return message;
+    return message.substr(0, open + 1) + printable(*key) + message.substr(close);
+}
+
 }  // namespace
 
 RackFileResult parseRackFile(std::string_view text) {
@@ -456,7 +528,7 @@ RackFileResult parseRackFile(std::string_view text) {
     } catch (const toml::parse_error& e) {
         const auto& at = e.source().begin;
         return failure(std::to_string(at.line) + ":" + std::to_string(at.column) + ": " +
-                       std::string(e.description()));
+                       withKeyAsWritten(std::string(e.description()), text, at.line, at.column));
     } catch (const std::bad_alloc&) {
         return failure("out of memory while reading the rack file");
     } catch (const std::exception& e) {

@@ -6,9 +6,10 @@
 
 namespace velmira {
 
-// A rack file is short and flat. Lines longer than this, or keys and brackets
-// nested deeper, appear in no rack file and could exhaust the parser's stack.
-inline constexpr std::size_t kRackFileMaxLine = 1000;
+// A rack file is short and flat. Keys and brackets nested deeper than this
+// appear in no rack file and could exhaust the parser's stack; the line bound
+// is far beyond any line a person writes, comments included.
+inline constexpr std::size_t kRackFileMaxLine = 64 * 1024;
 inline constexpr int kRackFileMaxDepth = 16;
 
 // "LINE:COLUMN: reason" for the first place where the text leaves those

@@ -33,11 +33,19 @@ std::optional<std::uint8_t> idForName(std::string_view name) {
 
 SlotListResult parseSlotList(std::string_view slotList) {
     SlotIds ids{};
+    // Blank is the empty rack; otherwise every item counts, so that
+    // "1=Lorvex,,3=Quenby" is no silent slip.
+    if (trim(slotList).empty()) return {ids, {}};
     std::string_view rest = slotList;
-    while (!trim(rest).empty()) {
+    for (bool more = true; more;) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = trim(rest.substr(0, comma));
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        more = comma != std::string_view::npos;
+        rest = more ? rest.substr(comma + 1) : std::string_view();
+        if (item.empty()) {
+            return {std::nullopt,
+                    quotedForMessage(slotList) + ": an empty item, from a comma too many"};
+        }
         const std::string quoted = quotedForMessage(item);
         const std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) {

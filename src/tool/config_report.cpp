@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "hw/slot_table.h"
+#include "settings/settings_file.h"
 #include "settings/settings_words.h"
 
 namespace velmira {
@@ -99,10 +100,13 @@ std::vector<std::string> sizeWords(std::int64_t size) {
     if (size == kImageBytes) return {bytes + ", the size of an image: a load reads it whole."};
     if (size > kImageBytes) {
         const std::string extra = std::to_string(size - kImageBytes);
+        const std::string load =
+            "A load reads the first " + image + " bytes and ignores the " + extra + " after them; ";
         return {bytes + ", " + extra + " more than the " + image + " of an image.",
-                "A load reads the first " + image + " bytes and ignores the " + extra +
-                    " after them; a save replaces the first " + image + " and keeps the " + extra +
-                    " after them."};
+                tooLongToSave(size)
+                    ? load + "a save refuses the file: it keeps at most 1 MiB after the image."
+                    : load + "a save replaces the first " + image + " and keeps the " + extra +
+                          " after them."};
     }
     std::vector<std::string> lines{bytes + ", " + std::to_string(kImageBytes - size) +
                                    " short of the " + image + " of an image."};

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <map>
 #include <optional>
 #include <set>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/folder_lock.h"
 #include "platform/host_file.h"
 #include "platform/printable.h"
 #include "platform/version.h"
@@ -33,6 +35,7 @@ namespace {
 constexpr char kProgram[] = "velmira-config";
 constexpr char kConfigName[] = "lorvex_Config.ini";
 constexpr int kMostBackups = 99;
+constexpr std::chrono::seconds kToolLockWait{10};
 
 std::string local(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -111,7 +114,9 @@ std::optional<QString> followed(Context& c, const QString& path) {
     if (!info.isSymLink()) return path;
     const QString target = info.canonicalFilePath();
     if (target.isEmpty()) {
-        c.failFile(path, "a link to a file that is not there");
+        struct stat st {};
+        const bool loop = ::stat(local(path).c_str(), &st) != 0 && errno == ELOOP;
+        c.failFile(path, loop ? fileErrorText(ELOOP) : "a link to a file that is not there");
         return std::nullopt;
     }
     return target;
@@ -122,21 +127,51 @@ bool lexists(const QString& path) {
     return ::lstat(local(path).c_str(), &st) == 0;
 }
 
-// Says which backup a write kept, or why it kept none.
-void reportBackup(Context& c, const std::vector<QString>& before, const QString& target,
-                  bool existed, int keep, const std::string& skipped) {
+// Held by a write from before it reads the file until after it replaced it,
+// so that two tools or a tool and the program never undo each other's change.
+std::optional<FolderLock> lockFolderOf(Context& c, const QString& path, const QString& target) {
+    FolderLock lock(target, FolderLock::Mode::Exclusive, kToolLockWait);
+    if (lock.busy()) {
+        c.failFile(path, kLockedText);
+        return std::nullopt;
+    }
+    return lock;
+}
+
+// The exit status once the file has changed: never that of nothing done, even
+// when the report of it cannot be written.
+int changedStatus(Context& c) {
+    c.out.flush();
+    if (c.out.status() == QTextStream::Ok) return kToolOk;
+    c.err << kProgram << ' ' << c.verb.name
+          << ": the file was changed, but the output saying how could not be written\n";
+    return kToolChangedUnreported;
+}
+
+// --no-backup, or how many backups --backups keeps.
+std::optional<BackupMode> backupModeOf(Context& c, BackupMode usual) {
+    if (!c.flag("--no-backup")) return usual;
+    if (c.value("--backups")) {
+        c.fail("--no-backup and --backups exclude each other");
+        return std::nullopt;
+    }
+    return BackupMode::None;
+}
+
+// Says which backup a write kept, or why it kept none, and which it removed.
+void reportBackup(Context& c, const QString& backup, const std::vector<QString>& pruned,
+                  bool existed, int keep, BackupMode mode, const std::string& skipped) {
     if (!skipped.empty()) {
         c.put(backupSkippedText(skipped));
-        return;
+    } else if (!backup.isEmpty()) {
+        c.put("The previous file is kept as " + shown(backup) + ".");
+    } else if (!existed) {
+        c.put("There was no file to keep a backup of.");
+    } else {
+        c.put(mode == BackupMode::None ? "No backup kept (--no-backup)."
+                                       : "No backup kept (--backups 0).");
     }
-    if (!existed || keep == 0) {
-        c.put(existed ? "No backup kept (--backups 0)." : "There was no file to keep a backup of.");
-        return;
-    }
-    const std::set<QString> old(before.begin(), before.end());
-    for (const QString& b : listBackups(target)) {
-        if (!old.count(b)) c.put("The previous file is kept as " + shown(b) + ".");
-    }
+    if (const std::string text = prunedText(pruned, keep); !text.empty()) c.put(text);
 }
 
 std::vector<std::string> differenceLines(Context& c, const QString& pathA, const ConfigRead& a,
@@ -257,6 +292,10 @@ int runSet(Context& c) {
     }
 
     const QString& path = c.args[0];
+    const std::optional<QString> destination = followed(c, path);
+    if (!destination) return kToolError;
+    const std::optional<FolderLock> lock = lockFolderOf(c, path, *destination);
+    if (!lock) return kToolError;
     std::optional<ConfigRead> file =
         readOrFail(c, path, lexists(path) ? "" : " (velmira-config new makes a file)");
     if (!file) return kToolError;
@@ -299,19 +338,17 @@ int runSet(Context& c) {
         return kToolOk;
     }
 
-    const std::optional<QString> destination = followed(c, path);
-    if (!destination) return kToolError;
     const int keep = backupsToKeep(c);
-    const std::vector<QString> backups = listBackups(*destination);
-    const ImageWrite written = writeImageFile(file->image, *destination, keep);
+    const BackupMode mode = BackupMode::SkipWhenImpossible;
+    const ImageWrite written = writeImageFile(file->image, *destination, *lock, {keep, mode});
     if (written.failed) return c.failFile(path, *written.failed);
     c.put(changeLine({cardRow, *axis, *entry, before, target}));
     if (!added.empty()) c.put("Written with --force although " + added.front() + ".");
     if (file->size > image) {
         c.put("The " + std::to_string(file->size - image) + " bytes after the image are kept.");
     }
-    reportBackup(c, backups, *destination, true, keep, written.backupSkipped);
-    return kToolOk;
+    reportBackup(c, written.backup, written.pruned, true, keep, mode, written.backupSkipped);
+    return changedStatus(c);
 }
 
 int runNew(Context& c) {
@@ -320,16 +357,23 @@ int runNew(Context& c) {
     if (existed && !c.flag("--force")) {
         return c.failFile(path, "is already there (--force replaces it, keeping a backup)");
     }
+    // What --force replaces must be kept, unless the user says otherwise.
+    const std::optional<BackupMode> mode = backupModeOf(c, BackupMode::Required);
+    if (!mode) return kToolError;
     const std::optional<QString> destination = existed ? followed(c, path) : path;
     if (!destination) return kToolError;
+    const std::optional<FolderLock> lock = lockFolderOf(c, path, *destination);
+    if (!lock) return kToolError;
     const int keep = backupsToKeep(c);
-    const std::vector<QString> backups = listBackups(*destination);
-    const ImageWrite written = writeImageFile(SettingsImage{}, *destination, keep);
-    if (written.failed) return c.failFile(path, *written.failed);
+    const ImageWrite written = writeImageFile(SettingsImage{}, *destination, *lock, {keep, *mode});
+    if (written.failed) {
+        const char* hint = written.backupFailed ? " (--no-backup replaces it without one)" : "";
+        return c.failFile(path, *written.failed + hint);
+    }
     c.put("Wrote an all-zero image of " + std::to_string(SettingsImage::kBytes) + " bytes to " +
           shown(path) + ".");
-    reportBackup(c, backups, *destination, existed, keep, written.backupSkipped);
-    return kToolOk;
+    reportBackup(c, written.backup, written.pruned, existed, keep, *mode, written.backupSkipped);
+    return changedStatus(c);
 }
 
 int runCheck(Context& c) {
@@ -427,9 +471,14 @@ int runRestore(Context& c) {
     const std::optional<QString> owner = backupOwner(backup);
     if (!owner) {
         return c.failFile(backup,
-                          "is no backup's name (FILE.YYYYMMDD-HHMMSS.bak or "
-                          "FILE.YYYYMMDD-HHMMSS-N.bak)");
+                          "is no backup's name (FILE.NNNNNN-YYYYMMDD-HHMMSS.bak, or from before "
+                          "the numbers FILE.YYYYMMDD-HHMMSS.bak or FILE.YYYYMMDD-HHMMSS-N.bak)");
     }
+    // What the restore replaces must be kept, unless the user says otherwise.
+    const std::optional<BackupMode> mode = backupModeOf(c, BackupMode::Required);
+    if (!mode) return kToolError;
+    const std::optional<FolderLock> lock = lockFolderOf(c, backup, *owner);
+    if (!lock) return kToolError;
     struct stat st {};
     // The backups are regular files beside their file; a link is none of them.
     if (::lstat(local(backup).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -437,6 +486,8 @@ int runRestore(Context& c) {
     }
     const std::optional<ConfigRead> restored = readOrFail(c, backup);
     if (!restored) return kToolError;
+    if (const auto tooLong = tooLongToSave(restored->size)) return c.failFile(backup, *tooLong);
+    const int keep = backupsToKeep(c);
     const bool existed = ::lstat(local(*owner).c_str(), &st) == 0;
     ConfigRead current;
     if (existed) {
@@ -449,14 +500,25 @@ int runRestore(Context& c) {
         if (::access(local(*owner).c_str(), W_OK) != 0) {
             return c.failFile(*owner, fileErrorText(errno));
         }
+        // Its backup would be as long.
+        const auto tooLong = tooLongToSave(st.st_size);
+        if (tooLong && keep > 0 && *mode != BackupMode::None) return c.failFile(*owner, *tooLong);
         current = readConfigFile(*owner);
     }
-    const int keep = backupsToKeep(c);
-    const std::vector<QString> before = listBackups(*owner);
-    AtomicFile::removeLeftovers(*owner);
-    const Replaced replaced =
-        replaceKeepingBackup(*owner, keep, [&](AtomicFile& out) { return copyInto(backup, out); });
-    if (replaced.error) return c.failFile(*owner, fileErrorText(replaced.error));
+    if (lock->held()) {
+        AtomicFile::removeLeftovers(*owner);
+        removeBackupLeftovers(*owner);
+    }
+    const Replaced replaced = replaceKeepingBackup(
+        *owner, keep, [&](AtomicFile& out) { return copyInto(backup, out); },
+        QDateTime::currentDateTime(), *mode);
+    if (replaced.backupFailed) {
+        return c.failFile(*owner, "its backup could not be made (" +
+                                      fileErrorText(replaced.backupError) +
+                                      "), so it was left as it was (--no-backup restores "
+                                      "without one)");
+    }
+    if (replaced.error) return c.failFile(*owner, fileErrorText(replaced.error, local(*owner)));
     c.put("Restored " + shown(*owner) + " from " + shown(backup) + " (" +
           std::to_string(restored->size) + " bytes).");
     if (existed && !current.failed) {
@@ -464,12 +526,12 @@ int runRestore(Context& c) {
             c.put("  " + changeLine(change));
         }
     }
-    reportBackup(c, before, *owner, existed, keep, replaced.backupSkipped);
+    reportBackup(c, replaced.backup, replaced.pruned, existed, keep, *mode, replaced.backupSkipped);
     if (!lexists(backup)) {
         c.put(shown(QFileInfo(backup).fileName()) + " was the oldest of " + std::to_string(keep) +
               " backups and has gone; what it held is the file now.");
     }
-    return kToolOk;
+    return changedStatus(c);
 }
 
 // ---- the table of verbs and the help
@@ -523,15 +585,17 @@ const std::vector<Verb>& verbs() {
          "  --backups N   keep the N newest backups, 0 to 99 (default 5)\n",
          runSet},
         {"new",
-         "FILE [--force] [--backups N]",
+         "FILE [--force] [--backups N | --no-backup]",
          "writes an all-zero image",
          {"FILE"},
-         {"--force"},
+         {"--force", "--no-backup"},
          {"--backups"},
          "Writes an image in which nothing is set. An existing file is refused unless\n"
-         "--force is given; it is then replaced as the program saves, kept as a backup,\n"
-         "and bytes after the image in a longer file are kept.\n\n"
-         "  --backups N   keep the N newest backups, 0 to 99 (default 5)\n",
+         "--force is given; it is then replaced as the program saves, kept as a backup\n"
+         "(refused when none can be made), and bytes after the image in a longer file\n"
+         "are kept.\n\n"
+         "  --backups N   keep the N newest backups, 0 to 99 (default 5)\n"
+         "  --no-backup   replace the file without keeping a backup of it\n",
          runNew},
         {"check",
          "FILE",
@@ -552,19 +616,21 @@ const std::vector<Verb>& verbs() {
          {"FOLDER"},
          {},
          {},
-         "Lists the backups (FILE.YYYYMMDD-HHMMSS[-N].bak) of each configuration file\n"
+         "Lists the backups (FILE.N-YYYYMMDD-HHMMSS.bak) of each configuration file\n"
          "in FOLDER, newest first, each with what changed from it to the next newer\n"
          "backup or to the current file. FOLDER may also be the file itself.\n",
          runBackups},
         {"restore",
-         "BACKUP [--backups N]",
+         "BACKUP [--backups N | --no-backup]",
          "puts a backup back, keeping a backup of the file",
          {"BACKUP"},
-         {},
+         {"--no-backup"},
          {"--backups"},
          "Puts BACKUP back in place of the file it belongs to, in one step, as the\n"
-         "program saves; the file it replaces is itself kept as a backup.\n\n"
-         "  --backups N   keep the N newest backups, 0 to 99 (default 5)\n",
+         "program saves; the file it replaces is itself kept as a backup, and a\n"
+         "restore that cannot keep one is refused.\n\n"
+         "  --backups N   keep the N newest backups, 0 to 99 (default 5)\n"
+         "  --no-backup   replace the file without keeping a backup of it\n",
          runRestore},
     };
     return table;
@@ -587,7 +653,8 @@ std::string toolHelp() {
     }
     text += std::string(
         "\nExit status: 0 done; 1 diff found differences or check found problems;\n"
-        "2 an error (bad arguments, a file that cannot be used), said in one line.\n\n"
+        "2 an error (bad arguments, a file that cannot be used), said in one line;\n"
+        "3 set, new or restore changed the file but could not write their output.\n\n"
         "  velmira-config VERB --help   the arguments of one verb\n"
         "  velmira-config --version     the version\n");
     return text;
@@ -641,17 +708,17 @@ int parseAndRun(const Verb& verb, const QStringList& args, QTextStream& out, QTe
         if (arg.isEmpty()) return c.fail("an empty path" + seeHelp);
         c.args.push_back(arg);
     }
+    const std::size_t wanted = verb.positionals.size();
+    if (c.args.size() > wanted) {
+        return c.fail("one argument too many: " + quotedForMessage(local(c.args[wanted])) +
+                      seeHelp);
+    }
     if (help) {
         out << QString::fromStdString(verbUsage(verb) + "\n" + verb.help);
         return kToolOk;
     }
-    const std::size_t wanted = verb.positionals.size();
     if (c.args.size() < wanted) {
         return c.fail(std::string("needs ") + verb.positionals[c.args.size()] + seeHelp);
-    }
-    if (c.args.size() > wanted) {
-        return c.fail("one argument too many: " + quotedForMessage(local(c.args[wanted])) +
-                      seeHelp);
     }
     if (const std::string* b = c.value("--backups"); b && !wholeNumber(*b, 0, kMostBackups)) {
         return c.fail("--backups: " + quotedForMessage(*b) + " is not a number from 0 to " +
@@ -669,7 +736,14 @@ int runConfigTool(const QStringList& args, QTextStream& out, QTextStream& err) {
             return kToolError;
         }
         const std::string first = local(args[0]);
-        if (first == "--help" || first == "-h" || first == "help") {
+        const bool help = first == "--help" || first == "-h" || first == "help";
+        if ((help || first == "--version") && args.size() > 1) {
+            err << kProgram << ": one argument too many: "
+                << QString::fromStdString(quotedForMessage(local(args[1]))) << " (see " << kProgram
+                << " --help)\n";
+            return kToolError;
+        }
+        if (help) {
             out << QString::fromStdString(toolHelp());
             return kToolOk;
         }

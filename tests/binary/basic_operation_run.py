@@ -172,18 +172,26 @@ EXPECTED = [
     "lorvexMF_SERVO_OFF(1,15)",
 ]
 
-LINE = re.compile(r"(\d+) (\S.*) -> (\S*)")
+# A run of the same call and result is one line: "... -> 0 x48 over 49123 us".
+LINE = re.compile(r"(\d+) (\S.*?) -> (\S*)(?: x(\d+) over (\d+) us)?")
 
 
 def read_trace(path):
+    """Every call, a run's calls spread evenly from its first to its last."""
     calls = []
     with open(path, encoding="ascii") as f:
         for number, line in enumerate(f, 1):
             m = LINE.fullmatch(line.rstrip("\n"))
             if not m:
                 raise AssertionError(
-                    f"trace line {number} is not '<us> <call> -> <result>': {line!r}")
-            calls.append((int(m[1]), m[2], m[3]))
+                    f"trace line {number} is not '<us> <call> -> <result>[ xN over S us]': "
+                    f"{line!r}")
+            count, span = int(m[4] or 1), int(m[5] or 0)
+            if count < 2 and m[4]:
+                raise AssertionError(f"trace line {number}: a run of {count}: {line!r}")
+            for k in range(count):
+                calls.append((int(m[1]) + (span * k // (count - 1) if count > 1 else 0),
+                              m[2], m[3]))
     return calls
 
 

@@ -51,7 +51,7 @@ in_session() {
     # The axis still ran when the signal came: the last speed read before the stops.
     local speed
     speed=$(grep -E '^[0-9]+ lorvexMF_GET_CV\(1,1\) -> ' "$work/trace" | tail -n 1)
-    case $speed in *" -> 0" | "") fail "the axis did not run at the signal: ${speed:-no speed read}" ;; esac
+    case $speed in *" -> 0" | *" -> 0 x"* | "") fail "the axis did not run at the signal: ${speed:-no speed read}" ;; esac
 }
 
 if [ "${1:-}" = --in-session ]; then

@@ -160,12 +160,13 @@ TEST(Trace, KeepsUpWithPollingAndNeverLagsMuch) {
     CallTrace* trace = setup.setup->trace();
     MotionLibrary& lib = *setup.setup->hardware().lorvex;
 
-    // A status monitor: four reads every 50 ms, the flush check on the same loop.
+    // A status monitor: four reads every 50 ms (of four axes: a run of one call
+    // would be one line), the flush check on the same loop.
     int polls = 0;
     std::size_t worstLag = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (int i = 0; i < 4; ++i) lib.GET_LP(1, 1);
+        for (int i = 0; i < 4; ++i) lib.GET_LP(1, static_cast<std::uint16_t>(1u << i));
         trace->flushIfDue();
         worstLag = std::max(worstLag, 4u * ++polls - readLines(o.trace).size());
     });

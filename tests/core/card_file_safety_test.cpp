@@ -1,6 +1,8 @@
 // What a save and a load do with whatever stands where the configuration file
 // should be, and with what earlier saves left behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,7 +46,14 @@ class CardFileSafety : public ::testing::Test {
         return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
     }
     // Backups have tests of their own; here the folder holds only what these make.
-    int save() { return saveSettings(image, CardFiles(dir.path()), boxes, 0).status; }
+    int save(std::chrono::milliseconds lockWait = kScreenLockWait) {
+        return saveSettings(image, CardFiles(root), boxes, 0, lockWait).status;
+    }
+    int load(std::chrono::milliseconds lockWait = kScreenLockWait) {
+        SettingsImage loaded;
+        return loadAndApplySettings(loaded, 1, ModuleKind::None, Hardware{}, CardFiles(root), boxes,
+                                    lockWait);
+    }
     // The names in a folder, sorted, on one line.
     static std::string entries(const QString& where) {
         QStringList names =
@@ -58,6 +67,7 @@ class CardFileSafety : public ::testing::Test {
     }
 
     QTemporaryDir dir;
+    QString root = dir.path();
     test::ScriptedBoxes boxes;
     SettingsImage image;
 };
@@ -167,7 +177,8 @@ TEST_F(CardFileSafety, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
 }
 
 // Whatever stands where the file should be: each load and save either works
-// on a regular file or refuses with the reason, and nothing hangs.
+// on a regular file or refuses with the reason, and nothing hangs. The card is
+// given by a relative path, as a user may type it.
 TEST_F(CardFileSafety, EveryKindOfThingInPlaceOfTheFile) {
     struct Case {
         const char* what;
@@ -175,9 +186,14 @@ TEST_F(CardFileSafety, EveryKindOfThingInPlaceOfTheFile) {
         const char* loadReason;  // nullptr: the load works
         const char* saveReason;  // nullptr: the save works
     };
+    const char* loop = "the symbolic links lead round in a circle (or too many follow each other)";
     const Case cases[] = {
         {"a folder", [&] { QDir().mkpath(file()); }, "is a folder, not a file",
          "is a folder, not a file"},
+        {"a link to a folder", [&] { ::symlink("..", name(file()).c_str()); },
+         "is a folder, not a file", "is a folder, not a file"},
+        {"a link to itself", [&] { ::symlink("lorvex_Config.ini", name(file()).c_str()); }, loop,
+         loop},
         {"a link out of the card", [&] { ::symlink("/dev/zero", name(file()).c_str()); },
          "the path leads out of the card", "the path leads out of the card"},
         {"a pipe", [&] { ::mkfifo(name(file()).c_str(), 0600); }, "not a regular file (a pipe)",
@@ -188,15 +204,15 @@ TEST_F(CardFileSafety, EveryKindOfThingInPlaceOfTheFile) {
         {"a short file", [&] { write(file(), QByteArray(100, 'x')); }, nullptr, nullptr},
         {"a long file", [&] { write(file(), QByteArray(100000, 'x')); }, nullptr, nullptr},
     };
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path() + "/.."));
+    root = QFileInfo(dir.path()).fileName();
     for (const Case& c : cases) {
         QDir(folder()).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(folder()));
         c.make();
         boxes.clear();
-        SettingsImage loaded;
-        const int load = loadAndApplySettings(loaded, 1, ModuleKind::None, Hardware{},
-                                              CardFiles(dir.path()), boxes);
-        EXPECT_EQ(load, c.loadReason ? -1 : 0) << c.what;
+        EXPECT_EQ(load(), c.loadReason ? -1 : 0) << c.what;
         if (c.loadReason) {
             EXPECT_EQ(
                 boxes.texts(),
@@ -214,6 +230,67 @@ TEST_F(CardFileSafety, EveryKindOfThingInPlaceOfTheFile) {
             EXPECT_EQ(read(file()).left(7488), imageBytes()) << c.what;
         }
     }
+    QDir::setCurrent(cwd);
+}
+
+// A save by another user (root, through sudo) leaves the file its owner's;
+// one that could not keep the owner refuses and says whose file it is.
+TEST_F(CardFileSafety, TheFileKeepsItsOwnerAndGroup) {
+    write(file(), QByteArray(7488, 'o'));
+    if (::chown(name(file()).c_str(), 4321, 4322) != 0) GTEST_SKIP() << "not root";
+    ASSERT_EQ(::chmod(name(file()).c_str(), 0646), 0);
+    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes, 1).status, 0);
+    const auto owner = [](const QString& path) {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return QString("%1:%2 %3").arg(st.st_uid).arg(st.st_gid).arg(st.st_mode & 0777, 0, 8);
+    };
+    EXPECT_EQ(owner(file()), "4321:4322 646");
+    ASSERT_EQ(listBackups(file()).size(), 1u);
+    EXPECT_EQ(owner(listBackups(file())[0]), "4321:4322 646") << "the backup is the owner's too";
+
+    for (const QString& d : {dir.path(), dir.path() + "/Pelmoran", folder()}) {
+        ASSERT_EQ(::chmod(name(d).c_str(), 0777), 0);
+    }
+    const QString message = dir.path() + "/message";
+    const int status = test::asOrdinaryUser([&] {
+        const int result = save();
+        QFile out(message);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(boxes.texts().empty() ? "" : boxes.texts()[0].c_str());
+        return result == -1 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "the save refused";
+    EXPECT_EQ(read(message),
+              "Can not write the Configuration INI File\nbelongs to uid 4321, group gid 4322, and "
+              "a save by nobody (uid 65534) would take it from them (save it as its owner or as "
+              "root)");
+    EXPECT_EQ(owner(file()), "4321:4322 646");
+    EXPECT_EQ(read(file()), imageBytes());
+    EXPECT_EQ(entries(folder()),
+              "lorvex_Config.ini " + listBackups(file())[0].section('/', -1).toStdString());
+}
+
+// What another process is writing is its own: a start leaves it, and a save
+// or load waits for that writer, then says why it gave up.
+TEST_F(CardFileSafety, WhatALiveWriterMakesIsLeftToIt) {
+    write(file(), QByteArray(7488, 'o'));
+    const QString live = file() + ".tmp-Live00";
+    write(live, QByteArray(7488, 'n'));
+    const int folderFd = ::open(name(folder()).c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folderFd, 0);
+    ASSERT_EQ(::flock(folderFd, LOCK_EX), 0);  // another writer between its read and its rename
+    removeSaveLeftovers(CardFiles(dir.path()));
+    EXPECT_TRUE(QFile::exists(live));
+    EXPECT_EQ(save(std::chrono::milliseconds(50)), -1);
+    EXPECT_EQ(load(std::chrono::milliseconds(50)), -1);
+    const std::string locked = std::string("\n") + kLockedText;
+    EXPECT_EQ(boxes.texts(), (Texts{kWriteFailedText + locked, kOpenFailedText + locked}));
+    EXPECT_EQ(read(file()), QByteArray(7488, 'o'));
+    ::close(folderFd);  // the writer is gone, and what it left with it
+    removeSaveLeftovers(CardFiles(dir.path()));
+    EXPECT_FALSE(QFile::exists(live));
+    EXPECT_EQ(save(), 0);
 }
 
 TEST(AtomicFile, AFailedRenameIsAFailureAndLeavesNothingBehind) {

@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cerrno>
+
+#include "platform/host_file.h"
 
 namespace velmira {
 namespace {
@@ -34,21 +37,32 @@ TEST(CardFiles, FollowsLinksOnlyWhileTheyStayOnTheCard) {
             ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(file).constData()),
             0);
     };
-    EXPECT_EQ(card.followLinks(file), file) << "no link: the path itself";
+    const auto end = [](const CardFiles& c, const QString& path) {
+        const CardFiles::LinkEnd e = c.followLinks(path);
+        return e.error ? std::to_string(e.error) : QDir::cleanPath(e.path).toStdString();
+    };
+    const std::string out = std::to_string(kOffTheCard);
+    EXPECT_EQ(end(card, file), file.toStdString()) << "no link: the path itself";
     link("../other.ini");
-    EXPECT_EQ(card.followLinks(file), root + "/Pelmoran/other.ini");
+    EXPECT_EQ(end(card, file), (root + "/Pelmoran/other.ini").toStdString());
+    // A card given by a relative path, as --card may be.
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(outside.path()));
+    EXPECT_EQ(end(CardFiles("card"), "card/Pelmoran/Orvo/lorvex_Config.ini"),
+              "card/Pelmoran/other.ini");
+    QDir::setCurrent(cwd);
     link("../../../elsewhere/x.ini");
-    EXPECT_EQ(card.followLinks(file), std::nullopt) << "out of the card through ..";
+    EXPECT_EQ(end(card, file), out) << "out of the card through ..";
     link(outside.path() + "/elsewhere/x.ini");
-    EXPECT_EQ(card.followLinks(file), std::nullopt) << "out of the card by an absolute path";
+    EXPECT_EQ(end(card, file), out) << "out of the card by an absolute path";
     // A folder of the card that is itself a link out.
     ASSERT_EQ(::symlink(QFile::encodeName(outside.path() + "/elsewhere").constData(),
                         QFile::encodeName(root + "/Pelmoran/away").constData()),
               0);
     link("../away/x.ini");
-    EXPECT_EQ(card.followLinks(file), std::nullopt) << "through a folder that leads out";
+    EXPECT_EQ(end(card, file), out) << "through a folder that leads out";
     link("lorvex_Config.ini");
-    EXPECT_EQ(card.followLinks(file), std::nullopt) << "a link round in a circle";
+    EXPECT_EQ(end(card, file), std::to_string(ELOOP)) << "a link round in a circle";
 }
 
 }  // namespace

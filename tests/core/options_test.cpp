@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
 
@@ -57,6 +59,12 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
         {{"--rack", "1=256"},
          "--rack: \"1=256\": the module must be Lorvex, LorvexF, Quenby or an ID byte 0 to 255"},
         {{"--rack", "Lorvex"}, "--rack: \"Lorvex\" is not slot=module"},
+        // A comma too many is a mistake, at the end as between two items.
+        {{"--rack", "1=Lorvex,"}, "--rack: \"1=Lorvex,\": an empty item, from a comma too many"},
+        {{"--rack", "1=Lorvex, ,2=Quenby"},
+         "--rack: \"1=Lorvex, ,2=Quenby\": an empty item, from a comma too many"},
+        {{"--rack", ",,,"}, "--rack: \",,,\": an empty item, from a comma too many"},
+        {{"--card", "/a\xff"}, "--card: \"/a\\xFF\" is not valid UTF-8, which every value must be"},
         {{"--card", "/no/such/folder"}, "--card: \"/no/such/folder\": no such file or folder"},
         {{"--card", "/dev/null"}, "--card: \"/dev/null\" is not a folder"},
         // A second value would win unchecked; an empty path would mean the default.
@@ -102,6 +110,64 @@ TEST(Options, ReadsTheRackFileWhileCheckingTheOptions) {
 
     EXPECT_EQ(parseOptions({"--rack-file", broken}).error,
               "--rack-file: " + broken + ":2:1: axis.limt_plus: unknown key");
+}
+
+// Appending to a file the program reads would spoil it; Load Config would
+// send trace text to a module as its settings.
+TEST(Options, TheTraceNeverGoesIntoAFileTheProgramReads) {
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    const std::string card = root + "/card", orvo = card + "/Pelmoran/Orvo";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(orvo)));
+    const std::string config = orvo + "/lorvex_Config.ini";
+    const auto refusal = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> args{"--card", card};
+        args.insert(args.end(), more.begin(), more.end());
+        return parseOptions(args).error;
+    };
+    const auto refused = [](const std::string& trace, const char* what) {
+        return "--trace: \"" + trace + "\" is " + what + "; the trace needs a file of its own";
+    };
+    // Not there yet, the file a save would make is refused all the same.
+    EXPECT_EQ(refusal({"--trace", config}), refused(config, "the configuration file"));
+    std::ofstream(config) << "settings";
+    const std::string spelt = card + "/Pelmoran/../Pelmoran/Orvo//lorvex_Config.ini";
+    const std::string link = root + "/link", hard = root + "/hard";
+    ASSERT_EQ(::symlink(config.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::link(config.c_str(), hard.c_str()), 0);
+    for (const std::string& trace : {config, spelt, link, hard}) {
+        EXPECT_EQ(refusal({"--trace", trace}), refused(trace, "the configuration file"));
+    }
+    const std::string backup = orvo + "/lorvex_Config.ini.20261208-080533.bak";
+    std::ofstream(backup) << "settings";
+    const std::string hardBackup = root + "/old";
+    ASSERT_EQ(::link(backup.c_str(), hardBackup.c_str()), 0);
+    for (const std::string& trace : {backup, orvo + "/lorvex_Config.ini.20261208-080534-2.bak",
+                                     orvo + "/lorvex_Config.ini.tmp-Ab12Cd", hardBackup}) {
+        EXPECT_EQ(refusal({"--trace", trace}),
+                  refused(trace, "a backup or temporary file of the configuration file"));
+    }
+    const std::string rack = root + "/rack.toml", lib = root + "/lib.so";
+    std::ofstream(rack) << "";
+    std::ofstream(lib) << "";
+    EXPECT_EQ(refusal({"--rack-file", rack, "--trace", rack}), refused(rack, "the rack file"));
+    EXPECT_EQ(refusal({"--quenby-lib", link, "--trace", config}),
+              refused(config, "the configuration file"));
+    EXPECT_EQ(refusal({"--backplane-lib", lib, "--trace=" + root + "/./lib.so"}),
+              refused(root + "/./lib.so", "the library of --backplane-lib"));
+    for (const std::string& trace :
+         {orvo + "/trace", orvo + "/lorvex_Config.ini.txt", root + "/t"}) {
+        EXPECT_EQ(refusal({"--trace", trace, "--rack-file", rack}), "") << trace;
+    }
+    // The default card, when none is given.
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(root + "/data"));
+    const std::string defaultOrvo = root + "/data/velmira/CompactFlash/Pelmoran/Orvo";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(defaultOrvo)));
+    const std::string defaultConfig = defaultOrvo + "/lorvex_Config.ini";
+    EXPECT_EQ(parseOptions({"--trace", defaultConfig}).error,
+              refused(defaultConfig, "the configuration file"));
+    qputenv("XDG_DATA_HOME", saved);
 }
 
 TEST(Options, ARegularFileIsNoCard) {

@@ -1,18 +1,17 @@
 #include "settings/settings_backups.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cstdlib>
+#include <ctime>
 
 #include "settings/settings_file.h"
 #include "support/scripted_boxes.h"
+#include "support/small_card.h"
 
 namespace velmira {
 namespace {
@@ -28,6 +27,11 @@ class SettingsBackups : public ::testing::Test {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    static void write(const QString& path, const QByteArray& content) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(content), content.size());
+    }
     SettingsImage version(int n) {
         SettingsImage i;
         i.records[4].maxV = {1, {}, 8000 + n, 0, 0};
@@ -37,6 +41,19 @@ class SettingsBackups : public ::testing::Test {
         const auto b = i.toBytes();
         return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
     }
+    SaveResult save(int n, int keep = kDefaultBackups) {
+        return saveSettings(version(n), CardFiles(dir.path()), boxes, keep);
+    }
+    // The versions the backups hold, oldest first; -1 for another content.
+    std::vector<int> backedUp() {
+        std::vector<int> versions;
+        for (const QString& b : listBackups(file())) {
+            int found = -1;
+            for (int n = 0; n < 20 && found < 0; ++n) found = read(b) == bytes(version(n)) ? n : -1;
+            versions.push_back(found);
+        }
+        return versions;
+    }
 
     QTemporaryDir dir;
     test::ScriptedBoxes boxes;
@@ -44,96 +61,109 @@ class SettingsBackups : public ::testing::Test {
 
 TEST_F(SettingsBackups, TheFiveNewestEarlierFilesAreKeptInOrder) {
     for (int n = 1; n <= 7; ++n) {
-        const SaveResult saved = saveSettings(version(n), CardFiles(dir.path()), boxes);
+        const SaveResult saved = save(n);
         ASSERT_EQ(saved.status, 0);
         EXPECT_EQ(saved.backupSkipped, "");
+        EXPECT_EQ(saved.pruned.size(), n == 7 ? 1u : 0u) << n;
     }
-    const std::vector<QString> backups = listBackups(file());
-    ASSERT_EQ(backups.size(), 5u) << "the first save had nothing to keep; the sixth pruned one";
-    for (std::size_t k = 0; k < backups.size(); ++k) {
-        EXPECT_EQ(read(backups[k]), bytes(version(static_cast<int>(k) + 2))) << k;
-        EXPECT_EQ(backupOwner(backups[k]), file());
-    }
+    EXPECT_EQ(backedUp(), (std::vector<int>{2, 3, 4, 5, 6}))
+        << "the first save had nothing to keep; the seventh removed the oldest";
+    for (const QString& b : listBackups(file())) EXPECT_EQ(backupOwner(b), file());
     EXPECT_EQ(read(file()), bytes(version(7)));
 }
 
-// Saves faster than the clock's second: the numbers after the stamp keep the
-// order, also once pruning has freed the lowest of them.
-TEST_F(SettingsBackups, ManySavesWithinOneSecondKeepTheFiveNewest) {
+// Sets TZ for as long as it lives.
+class Zone {
+  public:
+    explicit Zone(const char* tz) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        set(tz);
+    }
+    ~Zone() { set(old_ ? old_->c_str() : nullptr); }
+
+  private:
+    static void set(const char* tz) {
+        tz ? ::setenv("TZ", tz, 1) : ::unsetenv("TZ");
+        ::tzset();
+    }
+    std::optional<std::string> old_;
+};
+
+// Clocks step back (daylight saving's end, a controller whose clock restarted
+// in 2000, a time server) and zones change: the backups keep the order of the
+// saves, and the one a save has just made is never the one removed.
+TEST_F(SettingsBackups, TheOrderIsThatOfTheSavesWhateverTheClockOrTheZone) {
     ASSERT_TRUE(QDir(dir.path()).mkpath("Pelmoran/Orvo"));
-    const QDateTime second = QDateTime::currentDateTime();
-    for (int n = 0; n <= 8; ++n) {
-        const QByteArray content = bytes(version(n));
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime clock[] = {now,
+                               now,  // within one second
+                               now.addSecs(-3600),
+                               QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
+                               now.addDays(1),
+                               now.addSecs(-30),
+                               now.addSecs(-30)};
+    int n = 0;
+    for (const QDateTime& when : clock) {
+        const QByteArray content = bytes(version(n++));
         const Replaced r = replaceKeepingBackup(
             file(), 5,
             [&](AtomicFile& f) {
                 return f.write(content.constData(), static_cast<std::size_t>(content.size()));
             },
-            second);
+            when);
         ASSERT_EQ(r.error, 0);
         ASSERT_EQ(r.backupSkipped, "");
     }
-    const std::vector<QString> backups = listBackups(file());
-    ASSERT_EQ(backups.size(), 5u);
-    for (std::size_t k = 0; k < backups.size(); ++k) {
-        EXPECT_EQ(read(backups[k]), bytes(version(static_cast<int>(k) + 3)))
-            << backups[k].toStdString();
+    EXPECT_EQ(backedUp(), (std::vector<int>{1, 2, 3, 4, 5}));
+
+    // The program's own clock, from a zone far east to one far west and back.
+    for (const char* tz : {"EAST-14", "WEST12", "UTC0", "WEST12", "EAST-14", "WEST12"}) {
+        const Zone zone(tz);
+        ASSERT_EQ(save(n++).status, 0) << tz;
     }
+    EXPECT_EQ(backedUp(), (std::vector<int>{7, 8, 9, 10, 11})) << "each save's backup kept";
+    EXPECT_EQ(read(file()), bytes(version(12)));
 }
 
-TEST_F(SettingsBackups, NoneAreKeptWithZeroAndOnlyBackupNamesCount) {
-    ASSERT_EQ(saveSettings(version(1), CardFiles(dir.path()), boxes, 0).status, 0);
-    ASSERT_EQ(saveSettings(version(2), CardFiles(dir.path()), boxes, 0).status, 0);
+// Backups named after their time alone, by the program before the numbers,
+// may carry any stamp, even one in the future: they are listed and restored
+// as before, and count as older than every numbered one.
+TEST_F(SettingsBackups, BackupsStampedInTheFutureGoBeforeTheNewOnes) {
+    ASSERT_EQ(save(0).status, 0);
+    const QStringList stamped{"20990101-120000", "20990101-120000-2", "20990102-000000",
+                              "20990103-000000", "20990104-000000"};
+    for (int k = 0; k < stamped.size(); ++k) {
+        write(file() + "." + stamped[k] + ".bak", bytes(version(10 + k)));
+    }
+    const SaveResult saved = save(1);
+    ASSERT_EQ(saved.status, 0);
+    EXPECT_EQ(backedUp(), (std::vector<int>{11, 12, 13, 14, 0}))
+        << "the previous file is the newest backup";
+    EXPECT_EQ(backupNotes(saved),
+              "Removed the oldest backup, lorvex_Config.ini.20990101-120000.bak (5 are kept).");
+    EXPECT_EQ(backupOwner(file() + ".20990101-120000-2.bak"), file());
+    const QString newest = listBackups(file()).back();
+    EXPECT_EQ(backupOwner(newest), file());
+    EXPECT_TRUE(QRegularExpression("/lorvex_Config\\.ini\\.000001-\\d{8}-\\d{6}\\.bak$")
+                    .match(newest)
+                    .hasMatch())
+        << newest.toStdString();
+}
+
+TEST_F(SettingsBackups, ZeroKeepsNoneAndSaysWhatItRemovedAndOnlyBackupNamesCount) {
+    for (int n = 1; n <= 3; ++n) ASSERT_EQ(save(n).status, 0);
+    ASSERT_EQ(listBackups(file()).size(), 2u);
+    const QStringList others{".old.bak", ".20261208-0315.bak", ".bak", ".1-20261208-031500.bak"};
+    for (const QString& other : others) write(file() + other, "not a backup");
+    const SaveResult saved = save(4, 0);
+    ASSERT_EQ(saved.status, 0);
     EXPECT_TRUE(listBackups(file()).empty());
-    QFile(file() + ".old.bak").open(QIODevice::WriteOnly);
-    QFile(file() + ".20261208-0315.bak").open(QIODevice::WriteOnly);
-    EXPECT_TRUE(listBackups(file()).empty());
-    EXPECT_EQ(backupOwner(file() + ".20261208-031500-2.bak"), file());
+    EXPECT_EQ(saved.pruned.size(), 2u);
+    EXPECT_EQ(backupNotes(saved).substr(0, 20), "Removed 2 backups: l") << backupNotes(saved);
+    for (const QString& other : others) EXPECT_TRUE(QFile::exists(file() + other));
     EXPECT_EQ(backupOwner(file() + ".bak"), std::nullopt);
-}
-
-// Writes `text` to a /proc file of this process; false when it cannot.
-bool writeProc(const char* path, const std::string& text) {
-    const int fd = ::open(path, O_WRONLY);
-    if (fd < 0) return false;
-    const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    return ok;
-}
-
-// Runs `body` in a child process that has a 16 KiB card of its own mounted at
-// `root` (a tmpfs in a private user and mount namespace, so no privilege is
-// needed). Returns what the body reported, or nothing when no such card can
-// be made here.
-std::optional<std::string> onSmallCard(const QString& root,
-                                       const std::function<std::string()>& body) {
-    int pipe[2];
-    if (::pipe(pipe) != 0) return std::nullopt;
-    const uid_t uid = ::getuid();
-    const gid_t gid = ::getgid();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe[0]);
-        std::string report = "no card";
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
-            writeProc("/proc/self/setgroups", "deny") &&
-            writeProc("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") &&
-            writeProc("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1") &&
-            ::mount("card", root.toLocal8Bit().constData(), "tmpfs", 0, "size=16k") == 0) {
-            report = body();
-        }
-        [[maybe_unused]] const ssize_t n = ::write(pipe[1], report.data(), report.size());
-        ::_exit(0);
-    }
-    ::close(pipe[1]);
-    std::string report;
-    char chunk[256];
-    for (ssize_t n; (n = ::read(pipe[0], chunk, sizeof chunk)) > 0;) report.append(chunk, n);
-    ::close(pipe[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (report == "no card") return std::nullopt;
-    return report;
+    EXPECT_EQ(backupOwner(file() + ".1-20261208-031500.bak"), std::nullopt)
+        << "six digits at least";
 }
 
 TEST_F(SettingsBackups, AFullCardSavesTheFileAndSaysTheBackupWasSkipped) {
@@ -141,8 +171,7 @@ TEST_F(SettingsBackups, AFullCardSavesTheFileAndSaysTheBackupWasSkipped) {
     // fill it, so the copy of the previous file finds no room.
     const QString card = dir.path() + "/card";
     ASSERT_TRUE(QDir().mkpath(card));
-    const auto report = onSmallCard(card, [&] {
-        if (!QDir(card).mkdir("Pelmoran")) return std::string("no folder");
+    const auto report = test::onSmallCard(card, [&] {
         const QString target = card + "/Pelmoran/Orvo/lorvex_Config.ini";
         if (saveSettings(version(1), CardFiles(card), boxes).status != 0)
             return std::string("first");
@@ -152,7 +181,7 @@ TEST_F(SettingsBackups, AFullCardSavesTheFileAndSaysTheBackupWasSkipped) {
         out += " backups " + std::to_string(listBackups(target).size());
         out += " leftovers " + std::to_string(QDir(card + "/Pelmoran/Orvo").count() - 3);
         out += " boxes " + std::to_string(boxes.shown().size());
-        return out + "\n" + backupSkippedText(second.backupSkipped);
+        return out + "\n" + backupNotes(second);
     });
     if (!report) GTEST_SKIP() << "no private tmpfs can be mounted here";
     EXPECT_EQ(*report,

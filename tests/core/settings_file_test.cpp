@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -78,7 +80,7 @@ TEST_F(SettingsFile, ShortFileReplacesOnlyTheBytesItHolds) {
     EXPECT_EQ(image.record(5, 1).maxV.first, 777);
 }
 
-TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTail) {
+TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTailUpToOneMebibyte) {
     QByteArray old(7488, 'x');
     const QByteArray tail = QByteArray("notes kept by another tool\n").repeated(5000);
     writeFile(old + tail);
@@ -90,16 +92,45 @@ TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTail) {
     image = SettingsImage{};
     ASSERT_EQ(load(2, ModuleKind::None), 0);
     EXPECT_EQ(image.record(2, 0).nearHome.enabled, 1);
+
+    const QByteArray most(1 << 20, 't');
+    writeFile(old + most);
+    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
+    EXPECT_EQ(fileBytes(), asBytes(image) + most);
+
+    // A byte more, or a huge sparse file, would be copied whole into the new
+    // file and into its backup: refused at once, and nothing is lost.
+    for (const qint64 size : {qint64{7488 + (1 << 20) + 1}, qint64{512} << 20}) {
+        boxes.clear();
+        writeFile(old);
+        ASSERT_TRUE(QFile::resize(file(), size));
+        QElapsedTimer took;
+        took.start();
+        EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, -1) << size;
+        EXPECT_LT(took.elapsed(), 1000) << size;
+        EXPECT_EQ(boxes.texts(),
+                  std::vector<std::string>{
+                      std::string(kWriteFailedText) + "\nis " + std::to_string(size) +
+                      " bytes long, more than the 7488 of the image and the 1 MiB "
+                      "after it that a save keeps: move it aside to save"});
+        EXPECT_EQ(QFileInfo(file()).size(), size);
+        EXPECT_EQ(fileBytes().left(7488), old);
+    }
+    EXPECT_EQ(listBackups(file()).size(), 2u) << "only the two saves made backups";
 }
 
-TEST_F(SettingsFile, CreatesOnlyTheLastFolderLevel) {
+// The folders the file needs are made on the card; a card folder that is not
+// there is a card not inserted, never made.
+TEST_F(SettingsFile, MakesTheFoldersTheFileNeedsButNeverTheCard) {
     ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
-    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, -1);
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].text,
-              "Can not write the Configuration INI File\nno such file or folder");
-    EXPECT_EQ(boxes.shown()[0].caption, "Error");
-    EXPECT_FALSE(QDir(dir.path() + "/Pelmoran").exists());
+    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
+    EXPECT_EQ(fileBytes(), asBytes(image));
+
+    const QString missing = dir.path() + "/no-card";
+    EXPECT_EQ(saveSettings(image, CardFiles(missing), boxes).status, -1);
+    EXPECT_EQ(boxes.texts(),
+              std::vector<std::string>{std::string(kWriteFailedText) + "\nno such file or folder"});
+    EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
 TEST_F(SettingsFile, UnwritableCardFailsWithTheMessage) {

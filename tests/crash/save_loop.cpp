@@ -1,8 +1,10 @@
 // A program that saves the configuration file over and over, for the kill
 // test: a kill may land at any moment of a save.
 //   save_loop reference A|B FILE   writes the image the loop saves
-//   save_loop save CARD            saves A and B in turn until killed
+//   save_loop save CARD            saves A and B in turn until killed; SIGTERM
+//                                  ends it between two saves
 //   save_loop start CARD           what the program does at start
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -32,6 +34,8 @@ SettingsImage image(char which) {
     return i;
 }
 
+volatile std::sig_atomic_t stopped = 0;
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -44,9 +48,15 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "save") == 0) {
         Silent boxes;
         const CardFiles card(QString::fromLocal8Bit(argv[2]));
-        for (unsigned n = 0;; ++n) {
-            if (saveSettings(image(n % 2 ? 'B' : 'A'), card, boxes).status != 0) return 1;
+        std::signal(SIGTERM, [](int) { stopped = 1; });
+        // Beside another writer on a busy machine a save may wait longer than
+        // the screens do; giving up is not what this loop looks for.
+        const std::chrono::seconds patience(30);
+        for (unsigned n = 0; !stopped; ++n) {
+            const SettingsImage next = image(n % 2 ? 'B' : 'A');
+            if (saveSettings(next, card, boxes, kDefaultBackups, patience).status != 0) return 1;
         }
+        return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "start") == 0) {
         removeSaveLeftovers(CardFiles(QString::fromLocal8Bit(argv[2])));

@@ -1,7 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -497,12 +502,42 @@ TEST_F(Configuration, SaveAndLoadGoThroughTheFileAndApplyTheCurrentCard) {
     EXPECT_EQ(rows().rowCount(), 1) << "applying a file echoes nothing";
 }
 
-TEST_F(Configuration, SaveOnAnUnwritableCardStillCountsAsSaved) {
-    ASSERT_TRUE(QDir(card.path() + "/Pelmoran").removeRecursively());
+// A save that failed leaves the settings unsaved, so the main menu still asks
+// about them; a save of another program under way is waited for a moment only.
+TEST_F(Configuration, AFailedSaveLeavesTheSettingsUnsaved) {
+    const QString pelmoran = card.path() + "/Pelmoran";
+    ASSERT_TRUE(QDir(pelmoran).removeRecursively());
+    ASSERT_TRUE(QFile(pelmoran).open(QIODevice::WriteOnly));  // a file where a folder should be
     open();
     click(1036);
-    EXPECT_EQ(boxes.texts(), Texts{std::string(kWriteFailedText) + "\nno such file or folder"});
+    EXPECT_EQ(boxes.texts(),
+              Texts{std::string(kWriteFailedText) + "\na part of the path is not a folder"});
+    EXPECT_EQ(state.settingsSaved, 0);
+
+    ASSERT_TRUE(QFile::remove(pelmoran));
+    ASSERT_TRUE(QDir().mkpath(pelmoran + "/Orvo"));
+    const int folder = ::open(QFile::encodeName(pelmoran + "/Orvo").constData(), O_RDONLY);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    boxes.clear();
+    QElapsedTimer took;
+    took.start();
+    click(1036);
+    EXPECT_LT(took.elapsed(), 2 * kScreenLockWait.count());
+    EXPECT_EQ(boxes.texts(), Texts{std::string(kWriteFailedText) + "\n" + kLockedText});
+    EXPECT_EQ(state.settingsSaved, 0);
+    ::close(folder);
+
+    // Saved at last; the message names the backup the save removed.
+    ctx.backups = 1;
+    click(1036);
+    click(1036);
+    boxes.clear();
+    click(1036);
     EXPECT_EQ(state.settingsSaved, 1);
+    ASSERT_EQ(boxes.texts().size(), 1u);
+    const std::string said =
+        "All of the settings saved !!\nRemoved the oldest backup, lorvex_Config.ini.000001-";
+    EXPECT_EQ(boxes.texts()[0].substr(0, said.size()), said);
 }
 
 // Tried as a new user would: the remembered module has left its slot, the

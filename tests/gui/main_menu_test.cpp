@@ -210,12 +210,13 @@ TEST_F(MainMenu, AnsweringNoSavesNothingButAsksNoMore) {
 
 TEST_F(MainMenu, FailedSaveStillMovesOn) {
     ASSERT_TRUE(QDir(card.path() + "/Pelmoran").removeRecursively());
+    ASSERT_TRUE(QFile(card.path() + "/Pelmoran").open(QIODevice::WriteOnly));
     screens.configurationVisits = {{kResultSwitch, {}}};
     boxes.answerNext(BoxAnswer::Yes);
     click(1000);
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Save all of settings?",
                                                        "Can not write the Configuration INI File\n"
-                                                       "no such file or folder"}));
+                                                       "a part of the path is not a folder"}));
     EXPECT_EQ(state.settingsSaved, 1);
     EXPECT_EQ(screens.opened.back(), "Basic Operation");
 }

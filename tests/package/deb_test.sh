@@ -23,7 +23,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 # Dependencies come from the binaries: the Qt and C libraries they link, with
 # versions, and the window-system plugins.
 depends=$(field Depends)
-for dep in "libc6 (>=" "libqt6widgets6 (>=" "libqt6svg6 (>=" "libtomlplusplus3" "qt6-qpa-plugins"; do
+for dep in "libc6 (>=" "libqt6widgets6 (>=" "libqt6svg6 (>=" "libtomlplusplus3" "libqt6opengl6"; do
     grep -qF "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 

@@ -165,6 +165,14 @@ TEST(RackFile, RefusesWithTheLineColumnAndKeyPath) {
         {"[axis]\nindex_phase = -1",
          "2:15: axis.index_phase: index_phase (-1) must be from 0 to "
          "3999 for index_spacing 4000"},
+        // Defined twice: the key as the file writes it.
+        {"[slot.\"3\"]\n[slot . \"3\" ] # again",
+         "2:1: Error while parsing table header: cannot redefine existing table 'slot . \"3\"'"},
+        {"[[slot.'3']]\n[slot.'3']",
+         "2:1: Error while parsing table header: cannot redefine existing array 'slot.'3'' as "
+         "table"},
+        {"slot.\"3\" = {}\nx = { \"a,=\" = 1, \"a,=\" = 2 }",
+         "2:26: Error while parsing key-value pair: cannot redefine existing integer '\"a,=\"'"},
         // The first fault in the file is reported, whatever the order of the keys.
         {"[slot.5]\nzzz = 1\n[axis]\naaa = 2",
          "2:1: slot.5.zzz: unknown key; a slot has "
@@ -203,9 +211,9 @@ TEST(RackFile, DeepOrWideFilesAreRefusedBeforeParsing) {
         {dotted + "a = 1\n", "1:32: key nested deeper than 16 levels"},
         {"[axis]\n[" + dotted + "a]\n", "2:33: key nested deeper than 16 levels"},
         {"x = { y = " + std::string(20000, '{'), "1:26: arrays or tables nested deeper than 16"},
-        {"[axis]\nlimit_plus = 5 # " + std::string(2000, '#') + "\n",
-         "2:1001: line longer than 1000 characters"},
-        {"a = \"\"\"\n" + std::string(1200, 'x') + "\n\"\"\"\n", "2:1001: line longer"},
+        {"[axis]\nlimit_plus = 5 # " + std::string(70000, '#') + "\n",
+         "2:65537: line longer than 65536 characters"},
+        {"a = \"\"\"\n" + std::string(70000, 'x') + "\n\"\"\"\n", "2:65537: line longer"},
     };
     for (const auto& [text, start] : refused) {
         const RackFileResult r = parseRackFile(text);
@@ -218,7 +226,7 @@ TEST(RackFile, DeepOrWideFilesAreRefusedBeforeParsing) {
         "[slot.1.axis.U] # a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q.r.s.t [[[[[[[[[[[[[[[[[[\n"
         "pulser = 500\n",
         "[slot.5.axis.Y]\nnear_home = [58000,\n  70000]\nhome = [60000, 62000]\n",
-        "[axis]\nlimit_plus = 90000 # " + std::string(970, '.') + "\n",
+        "[axis]\nlimit_plus = 90000 # " + std::string(65000, '.') + "\n",
     };
     for (const std::string& text : fine) EXPECT_TRUE(parseRackFile(text).ok) << text.substr(0, 60);
     const RackFileResult quoted = parseRackFile("\"a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q\" = 1\n");

@@ -9,6 +9,8 @@
 
 #include "settings/settings_backups.h"
 #include "settings/settings_image.h"
+#include "support/ordinary_user.h"
+#include "support/small_card.h"
 #include "tool/tool_run.h"
 
 namespace velmira {
@@ -105,6 +107,10 @@ TEST_F(ConfigTool, FilesThatCannotBeUsedAreErrorsNamingThem) {
     expectError(runTool({"backups", path("missing")}), "no such file or folder");
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
     expectError(runTool({"dump", path("fifo")}), "a pipe");  // refused, never waited on
+    ASSERT_EQ(::symlink("self.ini", QFile::encodeName(path("self.ini")).constData()), 0);
+    expectError(runTool({"set", path("self.ini"), "--card", "3", "--axis", "X", "--entry", "avtri",
+                         "--enabled", "1"}),
+                "self.ini\": the symbolic links lead round in a circle");
 }
 
 TEST_F(ConfigTool, CheckSaysWhatALoadDoesWithEachSize) {
@@ -311,6 +317,11 @@ TEST_F(ConfigTool, BackupsRotateAndAreListedNewestFirstWithTheirChanges) {
     EXPECT_TRUE(has(runTool({"backups", path("real")}).err, "no such file"));
     QDir(dir.path()).mkdir("empty");
     EXPECT_TRUE(has(runTool({"backups", path("empty")}).out, "No configuration file"));
+
+    const ToolRun none = set({"--entry", "maxV", "--first", "9000", "--backups", "0"});
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_TRUE(has(none.out, "No backup kept (--backups 0).\nRemoved 5 backups: ")) << none.out;
+    EXPECT_TRUE(listBackups(path()).empty());
 }
 
 TEST_F(ConfigTool, RestorePutsTheOlderImageBackByteForByteAndKeepsTheNewer) {
@@ -336,6 +347,109 @@ TEST_F(ConfigTool, RestorePutsTheOlderImageBackByteForByteAndKeepsTheNewer) {
     expectError(runTool({"restore", path() + ".20250101-000000.bak"}), "no such file");
     ASSERT_TRUE(QFile::link(after[0], path() + ".20250101-000001.bak"));
     expectError(runTool({"restore", path() + ".20250101-000001.bak"}), "is a link, not a backup");
+}
+
+// A backup named after its time alone may carry a stamp later than the clock
+// (another zone, a clock set back): the backup a restore makes of the file it
+// replaces is still the newest, and kept.
+TEST_F(ConfigTool, RestoreKeepsWhatItReplacesWhateverTheStamps) {
+    ASSERT_TRUE(writeBytes(path(), bytes(withMaxV(9500))));
+    for (int k = 1; k <= 5; ++k) {
+        ASSERT_TRUE(writeBytes(path() + QString(".2099010%1-000000.bak").arg(k),
+                               bytes(withMaxV(9000 + k))));
+    }
+    const ToolRun r = runTool({"restore", path() + ".20990103-000000.bak"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fileBytes(path()), bytes(withMaxV(9003)));
+    const std::vector<QString> backups = listBackups(path());
+    ASSERT_EQ(backups.size(), 5u);
+    EXPECT_EQ(fileBytes(backups.back()), bytes(withMaxV(9500)));
+    EXPECT_TRUE(
+        has(r.out, "The previous file is kept as " + backups.back().toStdString() +
+                       ".\nRemoved the oldest backup, lorvex_Config.ini.20990101-000000.bak "
+                       "(5 are kept).\n"))
+        << r.out;
+}
+
+// On a card with room for one more file, a restore or a new --force that
+// cannot keep what it replaces leaves it as it was, unless told otherwise.
+TEST_F(ConfigTool, WhatCannotBeKeptIsNotReplaced) {
+    const QString card = path("card");
+    ASSERT_TRUE(QDir().mkpath(card));
+    const QString file = card + "/lorvex_Config.ini";
+    const QString backup = file + ".20261208-080533.bak";
+    const auto report = test::onSmallCard(
+        card,
+        [&] {
+            // Six pages: the file and the backup two each, and two for the new file.
+            if (!writeBytes(file, bytes(withMaxV(9000))) ||
+                !writeBytes(backup, bytes(withMaxV(8000)))) {
+                return std::string("no files");
+            }
+            std::string out;
+            for (const QStringList& args :
+                 {QStringList{"restore", backup}, QStringList{"new", file, "--force"},
+                  QStringList{"restore", backup, "--no-backup"}}) {
+                const ToolRun r = runTool(args);
+                const bool old = fileBytes(file) == bytes(withMaxV(9000));
+                out += std::to_string(r.status) + (old ? " kept: " : " replaced: ") + r.err;
+            }
+            return out;
+        },
+        "24k");
+    if (!report) GTEST_SKIP() << "no private tmpfs can be mounted here";
+    const std::string refused =
+        "\": its backup could not be made (the disk is full), so it was left as it was "
+        "(--no-backup ";
+    const std::string shown = "\"" + file.toStdString();
+    EXPECT_EQ(*report, "2 kept: velmira-config restore: " + shown + refused +
+                           "restores without one)\n"
+                           "2 kept: velmira-config new: " +
+                           shown + refused +
+                           "replaces it without one)\n"
+                           "0 replaced: ");
+}
+
+// A folder that takes no new file leaves only a write in place, without a backup.
+TEST_F(ConfigTool, NewForceInAFolderThatTakesNoNewFileRefuses) {
+    ASSERT_TRUE(writeBytes(path(), bytes(withMaxV(9000))));
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
+    const int status = test::asOrdinaryUser([&] {
+        const ToolRun r = runTool({"new", path(), "--force"});
+        return r.status == 2 && has(r.err, "its backup could not be made (no permission)") ? 0 : 1;
+    });
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(fileBytes(path()), bytes(withMaxV(9000)));
+}
+
+// Output that cannot be written (a full disk) is an error, but never with the
+// status of nothing done once the file has changed.
+TEST_F(ConfigTool, AChangeWhoseReportIsLostHasAStatusOfItsOwn) {
+    QFile full("/dev/full");
+    if (!full.open(QIODevice::WriteOnly)) GTEST_SKIP() << "no /dev/full";
+    const auto toFull = [&](const QStringList& args) {
+        QString err;
+        QTextStream out(&full), errors(&err);
+        const int status = runConfigTool(args, out, errors);
+        EXPECT_EQ(status == kToolChangedUnreported,
+                  has(err.toStdString(),
+                      "the file was changed, but the output saying how could "
+                      "not be written\n"))
+            << err.toStdString();
+        return status;
+    };
+    EXPECT_EQ(toFull({"new", path()}), kToolChangedUnreported);
+    EXPECT_EQ(fileBytes(path()), bytes(SettingsImage{}));
+    const QStringList set{"set",     path(), "--card",    "3", "--axis",  "X",
+                          "--entry", "maxV", "--enabled", "1", "--first", "9000"};
+    EXPECT_EQ(toFull(set), kToolChangedUnreported);
+    EXPECT_EQ(fileBytes(path()), bytes(withMaxV(9000)));
+    EXPECT_NE(toFull(set), kToolChangedUnreported) << "nothing written the second time";
+    EXPECT_EQ(toFull({"restore", listBackups(path())[0]}), kToolChangedUnreported);
+    EXPECT_EQ(fileBytes(path()), bytes(SettingsImage{}));
+    EXPECT_EQ(toFull({"new", path(), "--force"}), kToolChangedUnreported);
 }
 
 }  // namespace
