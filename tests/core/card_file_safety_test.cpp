@@ -45,6 +45,23 @@ class CardFileSafety : public ::testing::Test {
         const auto b = image.toBytes();
         return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
     }
+    // Saves as an ordinary user, to folders anyone may write to; the message of
+    // the refusal the save must give.
+    QByteArray refusalToAnOrdinaryUser() {
+        for (const QString& d : {dir.path(), dir.path() + "/Pelmoran", folder()}) {
+            EXPECT_EQ(::chmod(name(d).c_str(), 0777), 0);
+        }
+        const QString message = dir.path() + "/message";
+        const int status = test::asOrdinaryUser([&] {
+            const int result = save();
+            QFile out(message);
+            if (out.open(QIODevice::WriteOnly))
+                out.write(boxes.texts().empty() ? "" : boxes.texts()[0].c_str());
+            return result == -1 ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << "the save refused";
+        return read(message);
+    }
     // Backups have tests of their own; here the folder holds only what these make.
     int save(std::chrono::milliseconds lockWait = kScreenLockWait) {
         return saveSettings(image, CardFiles(root), boxes, 0, lockWait).status;
@@ -146,19 +163,8 @@ TEST_F(CardFileSafety, AFileTheUserMayNotWriteIsNotReplaced) {
     const QByteArray old(7488, 'o');
     write(file(), old);
     ASSERT_EQ(::chmod(name(file()).c_str(), 0444), 0);
-    for (const QString& d : {dir.path(), dir.path() + "/Pelmoran", folder()}) {
-        ASSERT_EQ(::chmod(name(d).c_str(), 0777), 0);  // the folder would take a new file
-    }
-    const QString message = dir.path() + "/message";
-    const int status = test::asOrdinaryUser([&] {
-        const int result = save();
-        QFile out(message);
-        if (out.open(QIODevice::WriteOnly))
-            out.write(boxes.texts().empty() ? "" : boxes.texts()[0].c_str());
-        return result == -1 ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0) << "the save refused";
-    EXPECT_EQ(read(message), "Can not write the Configuration INI File\nno permission");
+    const QByteArray message = refusalToAnOrdinaryUser();
+    EXPECT_EQ(message, "Can not write the Configuration INI File\nno permission");
     EXPECT_EQ(read(file()), old);
     EXPECT_EQ(modeOf(file()), 0444u);
 }
@@ -249,19 +255,8 @@ TEST_F(CardFileSafety, TheFileKeepsItsOwnerAndGroup) {
     ASSERT_EQ(listBackups(file()).size(), 1u);
     EXPECT_EQ(owner(listBackups(file())[0]), "4321:4322 646") << "the backup is the owner's too";
 
-    for (const QString& d : {dir.path(), dir.path() + "/Pelmoran", folder()}) {
-        ASSERT_EQ(::chmod(name(d).c_str(), 0777), 0);
-    }
-    const QString message = dir.path() + "/message";
-    const int status = test::asOrdinaryUser([&] {
-        const int result = save();
-        QFile out(message);
-        if (out.open(QIODevice::WriteOnly))
-            out.write(boxes.texts().empty() ? "" : boxes.texts()[0].c_str());
-        return result == -1 ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0) << "the save refused";
-    EXPECT_EQ(read(message),
+    const QByteArray message = refusalToAnOrdinaryUser();
+    EXPECT_EQ(message,
               "Can not write the Configuration INI File\nbelongs to uid 4321, group gid 4322, and "
               "a save by nobody (uid 65534) would take it from them (save it as its owner or as "
               "root)");
