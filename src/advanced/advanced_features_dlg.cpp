@@ -505,9 +505,9 @@ void CAdvancedFeaturesDlg::showPositions() {
 // A companion window: the screen stays fully usable beside it (Stop above
 // all), and it closes with the screen.
 void CAdvancedFeaturesDlg::openProfile() {
+    // Closing only hides it: a window being deleted must never be shown again.
     if (!profileWindow_) {
         profileWindow_ = new CProfileDlg(ctx_.boxes, profile_, this);
-        profileWindow_->setAttribute(Qt::WA_DeleteOnClose);
         profileWindow_->placeBeside(*this, tree_->geometry().united(list_->geometry()));
     }
     profileWindow_->show();
