@@ -27,13 +27,8 @@ refused() {
     checked=$((checked + 1))
 }
 
+# The rack list's own mistakes are checked in process (sim and options tests).
 refused --rack --rack 1=Nonesuch
-refused --rack --rack 0=Lorvex
-refused --rack --rack 8=Lorvex
-refused --rack --rack 1=Lorvex,1=Quenby
-refused --rack --rack 1=256
-refused --rack --rack Lorvex
-refused --rack --rack 1=Lorvex --rack 2=Lorvex
 for path_option in --card --rack-file --trace --lorvex-lib --quenby-lib --backplane-lib; do
     refused "$path_option" "$path_option" ""
     refused "$path_option" "$path_option" "$work/fifo"

@@ -12,11 +12,20 @@
 #include "state/selection_note.h"
 #include "ui/command_list.h"
 #include "ui/module_tree.h"
+#include "ui/radio_table.h"
 
 namespace velmira {
 namespace {
 
 using namespace advanced_ids;
+
+constexpr Radio<PathMode> kPaths[] = {{PathMode::Linear2D, kLinear2D},
+                                      {PathMode::Linear3D, kLinear3D},
+                                      {PathMode::Circular, kCircular}};
+constexpr Radio<Profile> kSpeeds[] = {
+    {Profile::Constant, kConst}, {Profile::TCurve, kTCurve}, {Profile::SCurve, kSCurve}};
+constexpr Radio<Symmetry> kForms[] = {{Symmetry::Symmetric, kSym}, {Symmetry::Asymmetric, kAsym}};
+constexpr Radio<ArcDirection> kTurns[] = {{ArcDirection::CW, kCW}, {ArcDirection::CCW, kCCW}};
 
 // A block is fresh while its six speed values are all 0.
 bool fresh(const AxisRunParams& b) {
@@ -25,17 +34,13 @@ bool fresh(const AxisRunParams& b) {
 }
 
 void writeDefaults(AxisRunParams& b) {
-    b.advLinear2D = 1;
-    b.advLinear3D = b.advCircular = 0;
-    b.advConst = 1;
-    b.advTCurve = b.advSCurve = 0;
+    b.advMode = PathMode::Linear2D;
+    b.advProfile = Profile::Constant;
     b.advAxis1Index = 0;
     b.advAxis2Index = 1;
     b.advAxis3Index = 2;
-    b.advCW = 1;
-    b.advCCW = 0;
-    b.advSym = 1;
-    b.advAsym = 0;
+    b.advDirection = ArcDirection::CW;
+    b.advSymmetry = Symmetry::Symmetric;
     b.advVSV = 500;
     b.advVV = 2000;
     b.advVA = 1000;
@@ -78,23 +83,22 @@ enum Param : unsigned {
 constexpr std::pair<int, unsigned> kParamIds[] = {{kVsv, VSV}, {kVv, VV}, {kVa, VA},  {kVd, VD},
                                                   {kVk, VK},   {kVl, VL}, {kVao, VAO}};
 
-unsigned parameterEnables(PathMode mode, VectorProfile profile, Symmetry form,
-                          ArcDirection direction) {
-    const bool asym = form == Symmetry::Asym;
+// None where a group has nothing checked.
+unsigned parameterEnables(std::optional<PathMode> mode, std::optional<Profile> profile,
+                          Symmetry form, std::optional<ArcDirection> direction) {
+    const bool asym = form == Symmetry::Asymmetric;
     const unsigned tCurve = asym ? VSV | VV | VA | VD | VAO : VSV | VV | VA | VAO;
     const unsigned sCurve = asym ? VSV | VV | VK | VL | VAO : VSV | VV | VK | VAO;
-    switch (mode) {
+    if (!mode) return kUnchanged;
+    switch (*mode) {
         case PathMode::Linear2D:
         case PathMode::Linear3D:
-            if (profile == VectorProfile::Const) return mode == PathMode::Linear2D ? VV : VSV | VV;
-            if (profile == VectorProfile::TCurve) return tCurve;
-            if (profile == VectorProfile::SCurve) return sCurve;
+            if (profile == Profile::Constant) return mode == PathMode::Linear2D ? VV : VSV | VV;
+            if (profile == Profile::TCurve) return tCurve;
+            if (profile == Profile::SCurve) return sCurve;
             return kUnchanged;
         case PathMode::Circular:
-            return profile == VectorProfile::TCurve && direction != ArcDirection::None ? tCurve
-                                                                                       : kUnchanged;
-        case PathMode::None:
-            break;
+            return profile == Profile::TCurve && direction ? tCurve : kUnchanged;
     }
     return kUnchanged;
 }
@@ -121,16 +125,14 @@ CProfileDlg* CAdvancedFeaturesDlg::profileWindow() const {
 
 void CAdvancedFeaturesDlg::connectHandlers() {
     connect(tree_, &ModuleTree::selectionChosen, this, &CAdvancedFeaturesDlg::onSelection);
-    onClick(kLinear2D, [this] { onLinear2D(); });
-    onClick(kLinear3D, [this] { onLinear3D(); });
-    onClick(kCircular, [this] { onCircular(); });
-    onClick(kConst, [this] { onConst(); });
-    onClick(kTCurve, [this] { onCurve(VectorProfile::TCurve); });
-    onClick(kSCurve, [this] { onCurve(VectorProfile::SCurve); });
-    onClick(kSym, [this] { ApplyParameterEnables(Symmetry::Sym); });
-    onClick(kAsym, [this] { ApplyParameterEnables(Symmetry::Asym); });
-    onClick(kCW, [this] { onDirection(ArcDirection::CW); });
-    onClick(kCCW, [this] { onDirection(ArcDirection::CCW); });
+    onRadio(*this, kPaths, [this](PathMode p) {
+        p == PathMode::Linear2D   ? onLinear2D()
+        : p == PathMode::Linear3D ? onLinear3D()
+                                  : onCircular();
+    });
+    onRadio(*this, kSpeeds, [this](Profile v) { v == Profile::Constant ? onConst() : onCurve(v); });
+    onRadio(*this, kForms, [this](Symmetry f) { ApplyParameterEnables(f); });
+    onRadio(*this, kTurns, [this](ArcDirection t) { onDirection(t); });
     for (int i = 0; i < 3; ++i) {
         connect(axisLists_[i], &QComboBox::activated, this, [this, i] { onAxisChanged(i); });
     }
@@ -185,12 +187,8 @@ void CAdvancedFeaturesDlg::RefreshAdvancedView() {
     enable({kCW, kCCW, kFp3}, false);
     AxisRunParams& b = block();
     if (!fresh(b)) {
-        if (b.advLinear2D == 1) check(kLinear2D);
-        if (b.advLinear3D == 1) check(kLinear3D);
-        if (b.advCircular == 1) check(kCircular);
-        if (b.advConst == 1) check(kConst);
-        if (b.advTCurve == 1) check(kTCurve);
-        if (b.advSCurve == 1) check(kSCurve);
+        showRadio(*this, kPaths, b.advMode);
+        showRadio(*this, kSpeeds, b.advProfile);
         const int indexes[] = {b.advAxis1Index, b.advAxis2Index, b.advAxis3Index};
         for (int i = 0; i < 3; ++i) {
             const QSignalBlocker blocker(axisLists_[i]);
@@ -199,10 +197,8 @@ void CAdvancedFeaturesDlg::RefreshAdvancedView() {
         // The axes a press acts on are the ones the lists show: another
         // module's disposition must not linger in the masks (no message here).
         for (int i = 0; i < 3; ++i) *dispositionMasks()[i] = axisBit(axisLists_[i]->currentIndex());
-        if (b.advSym == 1) check(kSym);
-        if (b.advAsym == 1) check(kAsym);
-        if (b.advCW == 1) check(kCW);
-        if (b.advCCW == 1) check(kCCW);
+        showRadio(*this, kForms, b.advSymmetry);
+        showRadio(*this, kTurns, b.advDirection);
     } else {
         writeDefaults(b);
         onConst();
@@ -241,9 +237,7 @@ void CAdvancedFeaturesDlg::onLinear2D() {
     showDirectionButtons(false);
     enable({kSym, kAsym, kConst, kTCurve, kSCurve}, true);
     enable({kCW, kCCW, kCp1, kCp2, kAxis3, kFp3}, false);
-    AxisRunParams& b = block();
-    b.advLinear2D = 1;
-    b.advLinear3D = b.advCircular = 0;
+    block().advMode = PathMode::Linear2D;
     if (isChecked(kConst)) onConst();
     applyForCheckedSymmetry();
     switchServosOff(15);
@@ -257,9 +251,7 @@ void CAdvancedFeaturesDlg::onLinear3D() {
         const QSignalBlocker blocker(axisLists_[2]);
         axisLists_[2]->setCurrentIndex(2);  // "Z-Axis", even where it clashes
     }
-    AxisRunParams& b = block();
-    b.advLinear3D = 1;
-    b.advLinear2D = b.advCircular = 0;
+    block().advMode = PathMode::Linear3D;
     if (isChecked(kConst)) onConst();
     applyForCheckedSymmetry();
     onAxisChanged(2);
@@ -273,9 +265,7 @@ void CAdvancedFeaturesDlg::onCircular() {
     enable({kAxis3, kFp3, kConst, kTCurve, kSCurve}, false);
     // Arcs run on a T-curve; the block keeps the linear modes' profile.
     check(kTCurve);
-    AxisRunParams& b = block();
-    b.advCircular = 1;
-    b.advLinear2D = b.advLinear3D = 0;
+    block().advMode = PathMode::Circular;
     applyForCheckedSymmetry();
     switchServosOff(dispositionMaskNow());
 }
@@ -284,41 +274,29 @@ void CAdvancedFeaturesDlg::onConst() {
     enable({kVv}, true);
     enable({kVa, kVao, kVd, kVk, kVl, kSym, kAsym, kFp3, kCp1, kCp2}, false);
     enable({kVsv, kFp3}, isChecked(kLinear3D));
-    AxisRunParams& b = block();
-    b.advConst = 1;
-    b.advTCurve = b.advSCurve = 0;
+    block().advProfile = Profile::Constant;
     applyForCheckedSymmetry();
 }
 
-void CAdvancedFeaturesDlg::onCurve(VectorProfile profile) {
+void CAdvancedFeaturesDlg::onCurve(Profile curve) {
     enable({kSym, kAsym}, true);
-    AxisRunParams& b = block();
-    b.advConst = 0;
-    b.advTCurve = profile == VectorProfile::TCurve ? 1 : 0;
-    b.advSCurve = profile == VectorProfile::SCurve ? 1 : 0;
+    block().advProfile = curve;
     applyForCheckedSymmetry();
 }
 
-void CAdvancedFeaturesDlg::onDirection(ArcDirection direction) {
-    AxisRunParams& b = block();
-    b.advCW = direction == ArcDirection::CW ? 1 : 0;
-    b.advCCW = direction == ArcDirection::CCW ? 1 : 0;
+void CAdvancedFeaturesDlg::onDirection(ArcDirection turn) {
+    block().advDirection = turn;
     applyForCheckedSymmetry();
 }
 
 void CAdvancedFeaturesDlg::applyForCheckedSymmetry() {
-    if (isChecked(kSym)) {
-        ApplyParameterEnables(Symmetry::Sym);
-    } else if (isChecked(kAsym)) {
-        ApplyParameterEnables(Symmetry::Asym);
-    }
+    if (const auto form = checkedRadio(*this, kForms)) ApplyParameterEnables(*form);
 }
 
 void CAdvancedFeaturesDlg::ApplyParameterEnables(Symmetry form) {
-    AxisRunParams& b = block();
-    b.advSym = form == Symmetry::Sym ? 1 : 0;
-    b.advAsym = form == Symmetry::Asym ? 1 : 0;
-    const unsigned on = parameterEnables(checkedMode(), checkedProfile(), form, checkedDirection());
+    block().advSymmetry = form;
+    const unsigned on = parameterEnables(checkedRadio(*this, kPaths), checkedRadio(*this, kSpeeds),
+                                         form, checkedRadio(*this, kTurns));
     if (on == kUnchanged) return;
     for (const auto& [id, param] : kParamIds) enable({id}, (on & param) != 0);
 }
@@ -360,15 +338,14 @@ void CAdvancedFeaturesDlg::onRun(bool forward) {
     r.axis1 = state_.advAxis1Mask;
     r.axis2 = state_.advAxis2Mask;
     r.axis3 = state_.advAxis3Mask;
-    r.mode = checkedMode();
-    r.profile = checkedProfile();
-    r.symmetry = checkedSymmetry();
-    r.direction = checkedDirection();
+    r.mode = checkedRadio(*this, kPaths);
+    r.profile = checkedRadio(*this, kSpeeds);
+    r.symmetry = checkedRadio(*this, kForms);
+    r.direction = checkedRadio(*this, kTurns);
     r.forward = forward;
     MotionLibrary* lib = library();
     // VSV on a constant speed or the centre of a line is not passed and never stops a run.
     if (lib && !readFields(kValueFields, pathValuesUsed(r), r.values)) return;
-    state_.advForward = forward ? 1 : 0;
     stopping_ = false;
     if (lib) {
         if (dispositionClashes(r.axis1, r.axis2, r.axis3)) {
@@ -513,30 +490,6 @@ void CAdvancedFeaturesDlg::openProfile() {
     profileWindow_->show();
     profileWindow_->raise();
     profileWindow_->activateWindow();
-}
-
-PathMode CAdvancedFeaturesDlg::checkedMode() const {
-    return isChecked(kLinear2D)   ? PathMode::Linear2D
-           : isChecked(kLinear3D) ? PathMode::Linear3D
-           : isChecked(kCircular) ? PathMode::Circular
-                                  : PathMode::None;
-}
-
-VectorProfile CAdvancedFeaturesDlg::checkedProfile() const {
-    return isChecked(kConst)    ? VectorProfile::Const
-           : isChecked(kTCurve) ? VectorProfile::TCurve
-           : isChecked(kSCurve) ? VectorProfile::SCurve
-                                : VectorProfile::None;
-}
-
-Symmetry CAdvancedFeaturesDlg::checkedSymmetry() const {
-    return isChecked(kSym) ? Symmetry::Sym : isChecked(kAsym) ? Symmetry::Asym : Symmetry::None;
-}
-
-ArcDirection CAdvancedFeaturesDlg::checkedDirection() const {
-    return isChecked(kCW)    ? ArcDirection::CW
-           : isChecked(kCCW) ? ArcDirection::CCW
-                             : ArcDirection::None;
 }
 
 std::uint16_t CAdvancedFeaturesDlg::dispositionMaskNow() const {

@@ -54,8 +54,8 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
     void onLinear3D();
     void onCircular();
     void onConst();
-    void onCurve(VectorProfile profile);
-    void onDirection(ArcDirection direction);
+    void onCurve(Profile curve);
+    void onDirection(ArcDirection turn);
     void ApplyParameterEnables(Symmetry form);
     void applyForCheckedSymmetry();
     void onAxisChanged(int list);  // 0, 1, 2: OnAxis1Changed .. OnAxis3Changed
@@ -73,10 +73,6 @@ class CAdvancedFeaturesDlg : public WorkingScreen {
     void showDirectionButtons(bool circular);
     void readPositions(bool timerOrder);
     void showPositions();
-    PathMode checkedMode() const;
-    VectorProfile checkedProfile() const;
-    Symmetry checkedSymmetry() const;
-    ArcDirection checkedDirection() const;
     std::uint16_t dispositionMaskNow() const;
     AxisRunParams& block();
     MotionLibrary* library() const { return ctx_.hw.lorvex; }

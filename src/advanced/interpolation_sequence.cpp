@@ -1,31 +1,35 @@
 #include "advanced/interpolation_sequence.h"
 
 #include "hw/direction.h"
-#include "hw/echo.h"
+#include "hw/echoing_library.h"
 
 namespace velmira {
 namespace {
 
-// One call of a vector profile group.
+// One call of a vector profile group, and the value it passes.
 enum class Setting { VSV, VA, VD, VK, VL, VAO };
+constexpr std::int32_t PathValues::*kValueOf[] = {&PathValues::vsv, &PathValues::va,
+                                                  &PathValues::vd,  &PathValues::vk,
+                                                  &PathValues::vl,  &PathValues::vao};
 
 struct ProfileGroup {
     int vectorMode = -1;  // -1: an empty group, no VECTOR_SPEED either
     std::vector<Setting> settings;
 };
 
-ProfileGroup linearGroup(bool threeAxes, VectorProfile profile, Symmetry symmetry) {
+ProfileGroup linearGroup(bool threeAxes, std::optional<Profile> profile,
+                         std::optional<Symmetry> symmetry) {
     using enum Setting;
-    const bool sym = symmetry == Symmetry::Sym;
-    const bool asym = symmetry == Symmetry::Asym;
-    if (profile == VectorProfile::Const) {
+    const bool sym = symmetry == Symmetry::Symmetric;
+    const bool asym = symmetry == Symmetry::Asymmetric;
+    if (profile == Profile::Constant) {
         return threeAxes ? ProfileGroup{7, {VSV}} : ProfileGroup{0, {}};
     }
-    if (profile == VectorProfile::TCurve) {
+    if (profile == Profile::TCurve) {
         if (sym) return threeAxes ? ProfileGroup{8, {VSV, VA, VAO}} : ProfileGroup{1, {VSV, VA}};
         if (asym) return {threeAxes ? 10 : 3, {VSV, VA, VD, VAO}};
     }
-    if (profile == VectorProfile::SCurve) {
+    if (profile == Profile::SCurve) {
         if (sym) return {threeAxes ? 9 : 2, {VSV, VK, VAO}};
         if (asym) return {threeAxes ? 11 : 4, {VSV, VK, VL, VAO}};
     }
@@ -36,129 +40,53 @@ ProfileGroup linearGroup(bool threeAxes, VectorProfile profile, Symmetry symmetr
 // symmetry, not the profile, chooses between an arc and a full circle.
 ProfileGroup groupOf(const InterpolationRequest& r) {
     using enum Setting;
-    switch (r.mode) {
-        case PathMode::Linear2D:
-        case PathMode::Linear3D:
-            return linearGroup(r.mode == PathMode::Linear3D, r.profile, r.symmetry);
-        case PathMode::Circular:
-            if (r.symmetry == Symmetry::Sym) return {5, {VSV, VA, VAO}};
-            if (r.symmetry == Symmetry::Asym) return {6, {VSV, VA, VD, VAO}};
-            return {};
-        case PathMode::None:
-            break;
-    }
-    return {};
-}
-
-std::int32_t PathValues::*valueOf(Setting s) {
-    switch (s) {
-        case Setting::VSV:
-            return &PathValues::vsv;
-        case Setting::VA:
-            return &PathValues::va;
-        case Setting::VD:
-            return &PathValues::vd;
-        case Setting::VK:
-            return &PathValues::vk;
-        case Setting::VL:
-            return &PathValues::vl;
-        case Setting::VAO:
-            return &PathValues::vao;
-    }
-    return &PathValues::vsv;
-}
-
-class Runner {
-  public:
-    Runner(MotionLibrary& lib, std::uint8_t card, InterpolationRun& out)
-        : lib_(lib), card_(card), out_(out) {}
-
-    void row(const std::string& text) { out_.rows.push_back(text); }
-
-    template <class... Args>
-    std::string text(const char* format, Args... args) const {
-        return echoText(ModuleKind::Lorvex, format, static_cast<unsigned>(card_), args...);
-    }
-
-    void group(const ProfileGroup& g, const PathValues& v) {
-        if (g.vectorMode < 0) return;
-        lib_.VECTOR_SPEED(card_, g.vectorMode);
-        for (Setting s : g.settings) call(s, v);
-        // Only the card is formatted into the mode's row.
-        const std::string mode = "lorvexMF_VECTOR_SPEED(%u," + std::to_string(g.vectorMode) + ")";
-        row(text(mode.c_str()));
-        for (Setting s : g.settings) row(settingRow(s, v));
-    }
-
-  private:
-    void call(Setting s, const PathValues& v) {
-        switch (s) {
-            case Setting::VSV:
-                lib_.SET_VSV(card_, v.vsv);
-                break;
-            case Setting::VA:
-                lib_.SET_VA(card_, v.va);
-                break;
-            case Setting::VD:
-                lib_.SET_VD(card_, v.vd);
-                break;
-            case Setting::VK:
-                lib_.SET_VK(card_, v.vk);
-                break;
-            case Setting::VL:
-                lib_.SET_VL(card_, v.vl);
-                break;
-            case Setting::VAO:
-                lib_.SET_VAO(card_, v.vao);
-                break;  // the low 16 bits
-        }
-    }
-    std::string settingRow(Setting s, const PathValues& v) const {
-        switch (s) {
-            case Setting::VSV:
-                return text("lorvexMF_SET_VSV(%u,%i)", int{v.vsv});
-            case Setting::VA:
-                return text("lorvexMF_SET_VA(%u,%i)", int{v.va});
-            case Setting::VD:
-                return text("lorvexMF_SET_VD(%u,%i)", int{v.vd});
-            case Setting::VK:
-                return text("lorvexMF_SET_VK(%u,%i)", int{v.vk});
-            case Setting::VL:
-                return text("lorvexMF_SET_VL(%u,%i)", int{v.vl});
-            case Setting::VAO:
-                return text("lorvexMF_SET_VAO(%u,%i)", int{v.vao});  // as read
-        }
+    if (r.mode == PathMode::Circular) {
+        if (r.symmetry == Symmetry::Symmetric) return {5, {VSV, VA, VAO}};
+        if (r.symmetry == Symmetry::Asymmetric) return {6, {VSV, VA, VD, VAO}};
         return {};
     }
+    if (!r.mode) return {};
+    return linearGroup(r.mode == PathMode::Linear3D, r.profile, r.symmetry);
+}
 
-    MotionLibrary& lib_;
-    std::uint8_t card_;
-    InterpolationRun& out_;
-};
+void set(EchoingMotionLibrary& echo, std::uint8_t card, Setting s, const PathValues& v) {
+    switch (s) {
+        case Setting::VSV:
+            echo.SET_VSV(card, v.vsv);
+            break;
+        case Setting::VA:
+            echo.SET_VA(card, v.va);
+            break;
+        case Setting::VD:
+            echo.SET_VD(card, v.vd);
+            break;
+        case Setting::VK:
+            echo.SET_VK(card, v.vk);
+            break;
+        case Setting::VL:
+            echo.SET_VL(card, v.vl);
+            break;
+        case Setting::VAO:
+            echo.showingTyped(1, v.vao).SET_VAO(card, v.vao);  // the module gets the low 16 bits
+            break;
+    }
+}
 
 }  // namespace
 
 std::vector<std::int32_t PathValues::*> pathValuesUsed(const InterpolationRequest& r) {
     if (dispositionClashes(r.axis1, r.axis2, r.axis3)) return {};
+    const ProfileGroup group = groupOf(r);
     std::vector<std::int32_t PathValues::*> used{&PathValues::vv};
-    for (Setting s : groupOf(r).settings) used.push_back(valueOf(s));
-    const bool turns = r.direction != ArcDirection::None;
-    switch (r.mode) {
-        case PathMode::Linear3D:
-            used.push_back(&PathValues::fp3);
-            [[fallthrough]];
-        case PathMode::Linear2D:
+    for (Setting s : group.settings) used.push_back(kValueOf[static_cast<int>(s)]);
+    if (r.mode == PathMode::Linear3D) used.push_back(&PathValues::fp3);
+    if (r.mode == PathMode::Linear2D || r.mode == PathMode::Linear3D) {
+        used.insert(used.end(), {&PathValues::fp1, &PathValues::fp2});
+    } else if (r.mode == PathMode::Circular && group.vectorMode >= 0 && r.direction) {
+        used.insert(used.end(), {&PathValues::cp1, &PathValues::cp2});
+        if (r.symmetry == Symmetry::Symmetric) {
             used.insert(used.end(), {&PathValues::fp1, &PathValues::fp2});
-            break;
-        case PathMode::Circular:
-            if (groupOf(r).vectorMode < 0 || !turns) break;
-            used.insert(used.end(), {&PathValues::cp1, &PathValues::cp2});
-            if (r.symmetry == Symmetry::Sym) {
-                used.insert(used.end(), {&PathValues::fp1, &PathValues::fp2});
-            }
-            break;
-        case PathMode::None:
-            break;
+        }
     }
     return used;
 }
@@ -178,59 +106,37 @@ InterpolationRun RunInterpolation(MotionLibrary& lib, const InterpolationRequest
         return out;
     }
     const PathValues v = valuesPassed(r);
-    Runner run(lib, r.card, out);
+    EchoingMotionLibrary echo(lib, out.rows);
     const std::uint8_t card = r.card;
-    lib.SET_VV(card, v.vv);
-    run.row(run.text("lorvexMF_SET_VV(%u,%i)", int{v.vv}));
+    echo.SET_VV(card, v.vv);
+    if (!r.mode) return out;
 
-    switch (r.mode) {
+    const bool threeAxes = r.mode == PathMode::Linear3D;
+    echo.AXIS_ASSIGN(card, r.axis1, r.axis2, threeAxes ? r.axis3 : 0);
+    const ProfileGroup group = groupOf(r);
+    if (group.vectorMode >= 0) {
+        echo.VECTOR_SPEED(card, group.vectorMode);
+        for (Setting s : group.settings) set(echo, card, s, v);
+    }
+    const bool cw = r.direction == ArcDirection::CW;
+    switch (*r.mode) {
         case PathMode::Linear2D:
-            lib.AXIS_ASSIGN(card, r.axis1, r.axis2, 0);
-            run.row(run.text("lorvexMF_AXIS_ASSIGN(%u,%i,%i,0)", int{r.axis1}, int{r.axis2}));
-            run.group(groupOf(r), v);
-            lib.LINE_2D(card, v.fp1, v.fp2);
-            run.row(run.text("lorvexMF_LINE_2D(%u,%i,%i)", int{v.fp1}, int{v.fp2}));
+            echo.LINE_2D(card, v.fp1, v.fp2);
             break;
         case PathMode::Linear3D:
-            lib.AXIS_ASSIGN(card, r.axis1, r.axis2, r.axis3);
-            run.row(run.text("lorvexMF_AXIS_ASSIGN(%u,%i,%i,%i)", int{r.axis1}, int{r.axis2},
-                             int{r.axis3}));
-            run.group(groupOf(r), v);
-            lib.LINE_3D(card, v.fp1, v.fp2, v.fp3);
-            run.row(run.text("lorvexMF_LINE_3D(%u,%i,%i,%i)", int{v.fp1}, int{v.fp2}, int{v.fp3}));
+            echo.LINE_3D(card, v.fp1, v.fp2, v.fp3);
             break;
-        case PathMode::Circular: {
-            lib.AXIS_ASSIGN(card, r.axis1, r.axis2, 0);
-            run.row(run.text("lorvexMF_AXIS_ASSIGN(%u,%i,%i,0)", int{r.axis1}, int{r.axis2}));
-            const bool cw = r.direction == ArcDirection::CW;
-            const bool ccw = r.direction == ArcDirection::CCW;
-            run.group(groupOf(r), v);
-            if (r.symmetry == Symmetry::Sym) {
-                if (cw || ccw) {
-                    if (cw) {
-                        lib.ARC_CW(card, v.cp1, v.cp2, v.fp1, v.fp2);
-                    } else {
-                        lib.ARC_CCW(card, v.cp1, v.cp2, v.fp1, v.fp2);
-                    }
-                    run.row(run.text(
-                        cw ? "lorvexMF_ARC_CW(%u,%i,%i,%i,%i)" : "lorvexMF_ARC_CCW(%u,%i,%i,%i,%i)",
-                        int{v.cp1}, int{v.cp2}, int{v.fp1}, int{v.fp2}));
-                }
-            } else if (r.symmetry == Symmetry::Asym) {
-                if (cw || ccw) {
-                    if (cw) {
-                        lib.CIRCLE_CW(card, v.cp1, v.cp2);
-                    } else {
-                        lib.CIRCLE_CCW(card, v.cp1, v.cp2);
-                    }
-                    run.row(run.text(
-                        cw ? "lorvexMF_CIRCLE_CW(%u,%i,%i)" : "lorvexMF_CIRCLE_CCW(%u,%i,%i)",
-                        int{v.cp1}, int{v.cp2}));
-                }
+        case PathMode::Circular:
+            if (!r.direction) break;
+            if (r.symmetry == Symmetry::Symmetric && cw) {
+                echo.ARC_CW(card, v.cp1, v.cp2, v.fp1, v.fp2);
+            } else if (r.symmetry == Symmetry::Symmetric) {
+                echo.ARC_CCW(card, v.cp1, v.cp2, v.fp1, v.fp2);
+            } else if (r.symmetry == Symmetry::Asymmetric && cw) {
+                echo.CIRCLE_CW(card, v.cp1, v.cp2);
+            } else if (r.symmetry == Symmetry::Asymmetric) {
+                echo.CIRCLE_CCW(card, v.cp1, v.cp2);
             }
-            break;
-        }
-        case PathMode::None:
             break;
     }
     return out;

@@ -1,19 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "hw/motion_library.h"
+#include "hw/motion_modes.h"
 
 namespace velmira {
-
-// The checked buttons of the Advanced Features screen; None where a group has
-// none checked.
-enum class PathMode { None, Linear2D, Linear3D, Circular };
-enum class VectorProfile { None, Const, TCurve, SCurve };
-enum class Symmetry { None, Sym, Asym };
-enum class ArcDirection { None, CW, CCW };
 
 // The working values as read at the press, in pulses and pulses per second.
 struct PathValues {
@@ -26,10 +21,11 @@ struct InterpolationRequest {
     // The module axes taken as the first, second and third interpolation axis:
     // X 1, Y 2, Z 4, U 8, 0 for none.
     std::uint16_t axis1 = 0, axis2 = 0, axis3 = 0;
-    PathMode mode = PathMode::None;
-    VectorProfile profile = VectorProfile::None;
-    Symmetry symmetry = Symmetry::None;
-    ArcDirection direction = ArcDirection::None;
+    // The checked buttons; none where a group has none checked.
+    std::optional<PathMode> mode;
+    std::optional<Profile> profile;
+    std::optional<Symmetry> symmetry;
+    std::optional<ArcDirection> direction;
     bool forward = true;
     PathValues values;
 };

@@ -41,23 +41,18 @@ std::vector<PlanePoint> arcPoints(PlanePoint start, bool clockwise, double c1, d
 std::vector<PlanePoint> plannedPath(const InterpolationRequest& r, PlanePoint start) {
     if (dispositionClashes(r.axis1, r.axis2, r.axis3)) return {};
     const PathValues v = valuesPassed(r);
-    const bool turns = r.direction != ArcDirection::None;
-    switch (r.mode) {
+    if (!r.mode) return {};
+    switch (*r.mode) {
         case PathMode::Linear2D:
         case PathMode::Linear3D:
             return {start, {start.x + v.fp1, start.y + v.fp2}};
         case PathMode::Circular:
-            if (!turns) return {};
-            if (r.symmetry == Symmetry::Sym) {
+            if (!r.direction || !r.symmetry) return {};
+            if (*r.symmetry == Symmetry::Symmetric) {
                 return arcPoints(start, r.direction == ArcDirection::CW, v.cp1, v.cp2, v.fp1,
                                  v.fp2);
             }
-            if (r.symmetry == Symmetry::Asym) {
-                return arcPoints(start, r.direction == ArcDirection::CW, v.cp1, v.cp2, 0, 0);
-            }
-            return {};
-        case PathMode::None:
-            break;
+            return arcPoints(start, r.direction == ArcDirection::CW, v.cp1, v.cp2, 0, 0);
     }
     return {};
 }

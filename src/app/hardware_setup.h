@@ -14,11 +14,10 @@ namespace velmira {
 // loaded in its place, and the trace in front of them all.
 class HardwareSetup {
   public:
-    struct Result;
     // Loads the libraries given and resolves every function before anything
     // runs; a problem is one message naming the option, the file and all
     // missing functions.
-    static Result create(const Options& options);
+    static Result<std::unique_ptr<HardwareSetup>> create(const Options& options);
 
     const Hardware& hardware() const { return hw_; }
     CallTrace* trace() const { return trace_.get(); }
@@ -34,11 +33,6 @@ class HardwareSetup {
     std::unique_ptr<MotionLibrary> tracedLorvex_, tracedQuenby_;
     std::unique_ptr<Backplane> tracedBackplane_;
     Hardware hw_;
-};
-
-struct HardwareSetup::Result {
-    std::unique_ptr<HardwareSetup> setup;
-    std::string error;
 };
 
 }  // namespace velmira

@@ -38,18 +38,18 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     // Options and libraries are checked before any window exists, so a mistake
     // costs nothing.
-    const OptionsResult parsed = parseOptions({argv + 1, argv + argc});
+    const Result<Options> parsed = parseOptions({argv + 1, argv + argc});
     const std::string defaultCard = CardFiles::defaultRoot().toStdString();
-    if (!parsed.error.empty()) return refuse(parsed.error);
-    if (parsed.options.help || parsed.options.version) {
+    if (!parsed.ok()) return refuse(parsed.error());
+    if (parsed->help || parsed->version) {
         const std::string text =
-            parsed.options.help ? helpText(defaultCard) : std::string("velmira ") + kVersion + "\n";
-        if (const std::string error = writeToStandardOutput(text); !error.empty()) {
-            return refuse(error);
+            parsed->help ? helpText(defaultCard) : std::string("velmira ") + kVersion + "\n";
+        if (const Result<> written = writeToStandardOutput(text); !written.ok()) {
+            return refuse(written.error());
         }
         return 0;
     }
-    const Options& options = parsed.options;
+    const Options& options = *parsed;
     // --platform wins over QT_QPA_PLATFORM, so only the one Qt will take is checked.
     const std::string platformFromEnvironment =
         qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
@@ -68,14 +68,15 @@ int main(int argc, char** argv) {
         !problem.empty()) {
         return refuse("QT_QPA_GENERIC_PLUGINS: " + problem);
     }
-    HardwareSetup::Result hardware = HardwareSetup::create(options);
-    if (!hardware.setup) return refuse(hardware.error);
+    Result<std::unique_ptr<HardwareSetup>> hardware = HardwareSetup::create(options);
+    if (!hardware.ok()) return refuse(hardware.error());
+    const HardwareSetup& setup = **hardware;
 
     QString card = QString::fromStdString(options.card);
     if (card.isEmpty()) {
         card = QString::fromStdString(defaultCard);
-        if (const QString error = CardFiles::prepare(card); !error.isEmpty()) {
-            return refuse(error.toStdString());
+        if (const Result<> prepared = CardFiles::prepare(card); !prepared.ok()) {
+            return refuse(prepared.error());
         }
     }
 
@@ -108,20 +109,19 @@ int main(int argc, char** argv) {
     if (options.panel) setPanelMode(true);
 
     QTimer traceFlush;
-    if (CallTrace* trace = hardware.setup->trace()) {
+    if (CallTrace* trace = setup.trace()) {
         QObject::connect(&traceFlush, &QTimer::timeout, [trace] { trace->flushIfDue(); });
         traceFlush.start(CallTrace::kFlushPeriod / 2);
     }
 
     QtMessageBoxes boxes;
-    AppContext ctx{appState, hardware.setup->hardware(), boxes, CardFiles(card)};
+    AppContext ctx{appState, setup.hardware(), boxes, CardFiles(card)};
     ctx.backups = options.backupCount;
     ProgramScreens screens(ctx);
     CMotionApp motionApp(ctx, screens);
     motionApp.setQuitWhenShown(options.quitWhenShown);
     // Ending the program must not leave a module's pulse output running.
-    StopOnSignal stopOnSignal(appState.slotTable, ctx.hw, hardware.setup->trace(),
-                              &UnixSignals::endBySignal);
+    StopOnSignal stopOnSignal(appState.slotTable, ctx.hw, setup.trace(), &UnixSignals::endBySignal);
     UnixSignals unixSignals({SIGTERM, SIGINT, SIGHUP},
                             [&stopOnSignal](int signo) { stopOnSignal.onSignal(signo); });
     if (!unixSignals.error().empty()) {
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     const int status = motionApp.initInstance();
     stopOnSignal.finish(unixSignals.disarm());
     // A trace that lost lines is a run whose record is incomplete.
-    if (CallTrace* trace = hardware.setup->trace()) {
+    if (CallTrace* trace = setup.trace()) {
         trace->flush();
         if (!trace->complete()) return 1;
     }

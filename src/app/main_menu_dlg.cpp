@@ -130,7 +130,8 @@ CMainMenuDlg::Next CMainMenuDlg::visitConfiguration() {
             const BoxAnswer answer = boxes().show(
                 {"Save all of settings?", "Information", BoxIcon::Question, BoxButtons::YesNo});
             if (answer == BoxAnswer::Yes) {
-                const SaveResult saved = saveSettings(s.settings, ctx_.card, boxes(), ctx_.backups);
+                const SaveResult saved = saveSettings(s.settings, ctx_.card, ctx_.backups);
+                if (!saved.ok()) boxes().error(saved.error());
                 if (const std::string notes = backupNotes(saved); !notes.empty()) {
                     boxes().show({notes, "Information", BoxIcon::Information, BoxButtons::Ok});
                 }

@@ -10,10 +10,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <set>
 
 #include "platform/card_files.h"
 #include "platform/host_file.h"
+#include "platform/option_parser.h"
 #include "platform/printable.h"
 #include "settings/settings_file.h"
 #include "sim/sim_rack.h"
@@ -21,27 +21,26 @@
 namespace velmira {
 namespace {
 
-// What a value may be. A path or a name is never empty and never a word that
-// looks like an option; a free value is checked later, if at all.
-enum class Value { Free, Path, Name };
-
+// The options with a value, and where each goes. A path or a name is never
+// empty and never a word that looks like an option; a free value is checked
+// later, if at all.
 struct ValueOption {
     const char* name;
     std::string Options::*member;
-    Value value;
+    OptionValue value;
 };
 
 constexpr ValueOption kValueOptions[] = {
-    {"--rack", &Options::rack, Value::Free},
-    {"--rack-file", &Options::rackFile, Value::Path},
-    {"--card", &Options::card, Value::Path},
-    {"--lorvex-lib", &Options::lorvexLib, Value::Path},
-    {"--quenby-lib", &Options::quenbyLib, Value::Path},
-    {"--backplane-lib", &Options::backplaneLib, Value::Path},
-    {"--trace", &Options::trace, Value::Path},
-    {"--backups", &Options::backups, Value::Free},
+    {"--rack", &Options::rack, OptionValue::Free},
+    {"--rack-file", &Options::rackFile, OptionValue::Path},
+    {"--card", &Options::card, OptionValue::Path},
+    {"--lorvex-lib", &Options::lorvexLib, OptionValue::Path},
+    {"--quenby-lib", &Options::quenbyLib, OptionValue::Path},
+    {"--backplane-lib", &Options::backplaneLib, OptionValue::Path},
+    {"--trace", &Options::trace, OptionValue::Path},
+    {"--backups", &Options::backups, OptionValue::Free},
     // An empty name would leave Qt to choose, which is not what was asked.
-    {"--platform", &Options::platform, Value::Name},
+    {"--platform", &Options::platform, OptionValue::Name},
 };
 
 struct FlagOption {
@@ -200,86 +199,25 @@ std::string checkValues(Options& o) {
 
 }  // namespace
 
-OptionsResult parseOptions(const std::vector<std::string>& args) {
-    OptionsResult r;
-    r.options.rack = kDefaultRack;
-    r.options.backups = std::to_string(kDefaultBackups);
-    std::set<std::string> given;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            r.options.help = true;
-            continue;
-        }
-        if (arg == "--version") {
-            r.options.version = true;
-            continue;
-        }
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
-        const FlagOption* flag = nullptr;
-        for (const FlagOption& f : kFlagOptions) {
-            if (name == f.name) flag = &f;
-        }
-        if (flag) {
-            if (eq != std::string::npos) {
-                r.error = name + " takes no value (see --help)";
-                return r;
-            }
-            if (!given.insert(name).second) {
-                r.error = name + " is given twice (see --help)";
-                return r;
-            }
-            r.options.*flag->member = true;
-            continue;
-        }
-        const ValueOption* option = nullptr;
-        for (const ValueOption& o : kValueOptions) {
-            if (name == o.name) option = &o;
-        }
-        if (!option) {
-            r.error = "unknown option " + quotedForMessage(arg) + " (see --help)";
-            return r;
-        }
-        // A second value would silently win over the first, which nobody checked.
-        if (!given.insert(name).second) {
-            r.error = name + " is given twice (see --help)";
-            return r;
-        }
-        std::string value;
-        if (eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-            // "--trace --help" means a forgotten value, not a file named --help.
-            if (option->value != Value::Free && value.rfind("--", 0) == 0) {
-                r.error = name + " needs a value; " + quotedForMessage(value) + " is an option";
-                r.error +=
-                    option->value == Value::Path
-                        ? " (write " + name + "=" + printable(value) + " for a file of that name)"
-                        : " (see --help)";
-                return r;
-            }
-        } else {
-            r.error = name + " needs a value (see --help)";
-            return r;
-        }
-        // Qt's file names are UTF-16: other bytes would reach the system changed.
-        if (!isUtf8(value)) {
-            r.error = name + ": " + quotedForMessage(value) +
-                      " is not valid UTF-8, which every value must be";
-            return r;
-        }
-        // Only the rack may be empty: the empty rack.
-        if (option->value != Value::Free && value.empty()) {
-            r.error = name + (option->value == Value::Path ? ": the path is empty"
-                                                           : ": the name is empty");
-            return r;
-        }
-        r.options.*option->member = value;
+Result<Options> parseOptions(const std::vector<std::string>& args) {
+    OptionRules rules;
+    rules.standalone = {"--help", "-h", "--version"};
+    for (const FlagOption& f : kFlagOptions) rules.options.push_back({f.name, OptionValue::None});
+    for (const ValueOption& o : kValueOptions) rules.options.push_back({o.name, o.value});
+    const Result<ParsedOptions> parsed = parseOptionWords(args, rules);
+    if (!parsed.ok()) return Failure{parsed.error()};
+    Options o;
+    o.rack = kDefaultRack;
+    o.backups = std::to_string(kDefaultBackups);
+    o.help = parsed->has("--help") || parsed->has("-h");
+    o.version = parsed->has("--version");
+    for (const FlagOption& f : kFlagOptions) o.*f.member = parsed->has(f.name);
+    for (const ValueOption& v : kValueOptions) {
+        if (const std::string* value = parsed->value(v.name)) o.*v.member = *value;
     }
-    if (!r.options.help && !r.options.version) r.error = checkValues(r.options);
-    return r;
+    if (o.help || o.version) return o;
+    if (std::string error = checkValues(o); !error.empty()) return Failure{error};
+    return o;
 }
 
 std::string helpText(const std::string& defaultCard) {
@@ -342,10 +280,10 @@ std::string helpText(const std::string& defaultCard) {
            "--option=--path.\n";
 }
 
-std::string writeToStandardOutput(const std::string& text) {
+Result<> writeToStandardOutput(const std::string& text) {
     const bool written = std::fputs(text.c_str(), stdout) >= 0;
     if (std::fflush(stdout) == 0 && written && !std::ferror(stdout)) return {};
-    return std::string("the output could not be written: ") + std::strerror(errno);
+    return Failure{std::string("the output could not be written: ") + std::strerror(errno)};
 }
 
 }  // namespace velmira

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "settings/backup_policy.h"
 #include "sim/rack_description.h"
 
@@ -33,19 +34,14 @@ struct Options {
     bool panel = false;
 };
 
-struct OptionsResult {
-    Options options;
-    std::string error;  // one clear message; empty when the options are good
-};
-
 // Parses the arguments after the program name. Accepts "--name value" and
-// "--name=value".
-OptionsResult parseOptions(const std::vector<std::string>& args);
+// "--name=value"; a failure is one clear message.
+Result<Options> parseOptions(const std::vector<std::string>& args);
 
 std::string helpText(const std::string& defaultCard);
 
-// Writes the help or the version to standard output. Returns the message
-// when it did not all arrive (a full disk, a closed pipe), empty when it did.
-std::string writeToStandardOutput(const std::string& text);
+// Writes the help or the version to standard output; fails when it did not
+// all arrive (a full disk, a closed pipe).
+Result<> writeToStandardOutput(const std::string& text);
 
 }  // namespace velmira

@@ -1,6 +1,5 @@
 #include "basic/basic_operation_dlg.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,11 +13,19 @@
 #include "state/selection_note.h"
 #include "ui/command_list.h"
 #include "ui/module_tree.h"
+#include "ui/radio_table.h"
 
 namespace velmira {
 namespace {
 
 using namespace basic_ids;
+
+constexpr Radio<DrivingMode> kDrives[] = {{DrivingMode::PointToPoint, kPointToPointRadio},
+                                          {DrivingMode::Continuous, kContinuousRadio},
+                                          {DrivingMode::ManualPulser, kManualPulsarRadio},
+                                          {DrivingMode::Home, kHomeRadio}};
+constexpr Radio<Profile> kCurves[] = {{Profile::TCurve, kTCurve}, {Profile::SCurve, kSCurve}};
+constexpr Radio<Symmetry> kForms[] = {{Symmetry::Symmetric, kSym}, {Symmetry::Asymmetric, kAsym}};
 
 enum Enable { Off, On, Keep };
 
@@ -44,12 +51,9 @@ void writeDefaults(AxisRunParams& b) {
     b.offsetPulse = 9;
     b.homeSpeed = 5000;
     b.homeModeIndex = 6;
-    b.tCurve = 1;
-    b.sCurve = 0;
-    b.modePointToPoint = 1;
-    b.modeContinuous = b.modeManualPulsar = b.modeHome = 0;
-    b.symmetric = 1;
-    b.asymmetric = 0;
+    b.profile = Profile::TCurve;
+    b.drivingMode = DrivingMode::PointToPoint;
+    b.symmetry = Symmetry::Symmetric;
 }
 
 // The block field each parameter edit keeps its value in.
@@ -96,14 +100,9 @@ CBasicOperationDlg::CBasicOperationDlg(AppContext& ctx, CarriedValues carried, Q
 
 void CBasicOperationDlg::connectHandlers() {
     connect(tree_, &ModuleTree::selectionChosen, this, &CBasicOperationDlg::onSelection);
-    onClick(kTCurve, [this] { onAccMode(0); });
-    onClick(kSCurve, [this] { onAccMode(1); });
-    onClick(kPointToPointRadio, [this] { onDrivingMode(kPointToPoint); });
-    onClick(kContinuousRadio, [this] { onDrivingMode(kContinuousOutput); });
-    onClick(kManualPulsarRadio, [this] { onDrivingMode(kManualPulsar); });
-    onClick(kHomeRadio, [this] { onDrivingMode(kHomeMode); });
-    onClick(kSym, [this] { ApplyCurveAndSymmetry(0); });
-    onClick(kAsym, [this] { ApplyCurveAndSymmetry(1); });
+    onRadio(*this, kCurves, [this](Profile c) { onAccMode(c); });
+    onRadio(*this, kDrives, [this](DrivingMode d) { onDrivingMode(d); });
+    onRadio(*this, kForms, [this](Symmetry f) { ApplyCurveAndSymmetry(f); });
     for (int id : kParameterIds) {
         connect(controlAs<QLineEdit>(id), &QLineEdit::textEdited, this,
                 [this, id] { onParameterEdited(id); });
@@ -151,80 +150,33 @@ void CBasicOperationDlg::onSelection(const ModuleSelection& selection) {
 }
 
 void CBasicOperationDlg::RefreshAxisView() {
-    for (QButtonGroup* g : {accGroup_, drivingGroup_, symGroup_}) uncheckAll(g);
     AxisRunParams& b = state_.currentRunParams();
-    if (!b.basicUnused()) {
-        if (b.tCurve == 1) check(kTCurve);
-        if (b.sCurve == 1) check(kSCurve);
-        if (b.modePointToPoint == 1) check(kPointToPointRadio);
-        if (b.modeContinuous == 1) check(kContinuousRadio);
-        if (b.modeManualPulsar == 1) check(kManualPulsarRadio);
-        if (b.modeHome == 1) check(kHomeRadio);
-        if (b.symmetric == 1) check(kSym);
-        if (b.asymmetric == 1) check(kAsym);
-        if (b.tCurve == 1) {
-            accMode_ = 0;
-        } else if (b.sCurve == 1) {
-            accMode_ = 1;
-        }
-        if (b.modePointToPoint == 1) drivingMode_ = kPointToPoint;
-        if (b.modeContinuous == 1) drivingMode_ = kContinuousOutput;
-        if (b.modeManualPulsar == 1) drivingMode_ = kManualPulsar;
-        if (b.modeHome == 1) drivingMode_ = kHomeMode;
-        if (b.symmetric == 1) {
-            symMode_ = 0;
-        } else if (b.asymmetric == 1) {
-            symMode_ = 1;
-        }
-    } else {
-        writeDefaults(b);
-        check(kTCurve);
-        check(kPointToPointRadio);
-        check(kSym);
-        accMode_ = 0;
-        drivingMode_ = kPointToPoint;
-        symMode_ = 0;
-    }
+    if (b.basicUnused()) writeDefaults(b);
+    showRadio(*this, kCurves, b.profile);
+    showRadio(*this, kDrives, b.drivingMode);
+    showRadio(*this, kForms, b.symmetry);
     for (int id : kParameterIds) setInt(id, b.*fieldOf(id));
     {
         const QSignalBlocker block(homeMode_);
         const int index = b.homeModeIndex;
         homeMode_->setCurrentIndex(index >= 0 && index < homeMode_->count() ? index : -1);
     }
-    if (isChecked(kHomeRadio)) {
-        applyDrivingModeEnabling(true);
-    } else if (drivingGroup_->checkedButton()) {
-        applyDrivingModeEnabling(false);
-    }
-    if (isChecked(kSym)) {
-        ApplyCurveAndSymmetry(0);
-    } else if (isChecked(kAsym)) {
-        ApplyCurveAndSymmetry(1);
-    }
+    applyDrivingModeEnabling(b.drivingMode == DrivingMode::Home);
+    ApplyCurveAndSymmetry(b.symmetry);
     readAndShowStatus();
 }
 
-void CBasicOperationDlg::onAccMode(int mode) {
-    accMode_ = mode;
+void CBasicOperationDlg::onAccMode(Profile curve) {
     AxisRunParams& b = state_.currentRunParams();
-    b.tCurve = mode == 0 ? 1 : 0;
-    b.sCurve = mode == 1 ? 1 : 0;
-    if (isChecked(kSym)) {
-        ApplyCurveAndSymmetry(0);
-    } else if (isChecked(kAsym)) {
-        ApplyCurveAndSymmetry(1);
-    }
+    b.profile = curve;
+    ApplyCurveAndSymmetry(b.symmetry);
 }
 
-void CBasicOperationDlg::ApplyCurveAndSymmetry(int symmetry) {
-    symMode_ = symmetry;
+void CBasicOperationDlg::ApplyCurveAndSymmetry(Symmetry form) {
     AxisRunParams& b = state_.currentRunParams();
-    b.symmetric = symmetry == 0 ? 1 : 0;
-    b.asymmetric = symmetry == 1 ? 1 : 0;
-    const bool t = isChecked(kTCurve);
-    const bool s = isChecked(kSCurve);
-    if (!t && !s) return;
-    const ParameterEnables& e = symmetry == 0                              ? (t ? kTSym : kSSym)
+    b.symmetry = form;
+    const bool t = b.profile == Profile::TCurve;
+    const ParameterEnables& e = form == Symmetry::Symmetric                ? (t ? kTSym : kSSym)
                                 : t                                        ? kTAsym
                                 : state_.currentKind == ModuleKind::Quenby ? kSAsymTwoAxis
                                                                            : kSAsymFourAxis;
@@ -248,17 +200,16 @@ void CBasicOperationDlg::applyDrivingModeEnabling(bool home) {
     enable({kHv, kHomeModeList}, home);
 }
 
-void CBasicOperationDlg::onDrivingMode(int mode) {
-    drivingMode_ = mode;
-    applyDrivingModeEnabling(mode == kHomeMode);
+void CBasicOperationDlg::onDrivingMode(DrivingMode drive) {
+    applyDrivingModeEnabling(drive == DrivingMode::Home);
     if (MotionLibrary* lib = library()) {
         lib->EXD_DISABLE(state_.currentCard, allAxesMask(state_.currentKind));
     }
-    AxisRunParams& b = state_.currentRunParams();
-    b.modePointToPoint = mode == kPointToPoint ? 1 : 0;
-    b.modeContinuous = mode == kContinuousOutput ? 1 : 0;
-    b.modeManualPulsar = mode == kManualPulsar ? 1 : 0;
-    b.modeHome = mode == kHomeMode ? 1 : 0;
+    state_.currentRunParams().drivingMode = drive;
+}
+
+bool CBasicOperationDlg::homeChosen() {
+    return state_.currentRunParams().drivingMode == DrivingMode::Home;
 }
 
 // Only a number is kept; what is typed on the way to one ("-") waits.
@@ -273,22 +224,22 @@ void CBasicOperationDlg::onHomeModeChosen(int index) {
 void CBasicOperationDlg::onJog(bool forward) {
     if (homing_) return;
     MotionLibrary* lib = library();
+    const AxisRunParams& b = state_.currentRunParams();
+    const DrivingMode drive = b.drivingMode;
     JogRequest request;
     request.target = currentTarget(state_);
-    request.drivingMode = drivingMode_;
-    request.accMode = accMode_;
-    request.symMode = symMode_;
+    request.drivingMode = drive;
+    request.profile = b.profile;
+    request.symmetry = b.symmetry;
     request.forward = forward;
     // A greyed D on a symmetric profile, say, is not passed and never stops a jog.
     if (lib && !readFields(kJogFields, jogValuesUsed(request), request.values)) return;
-    state_.jogForward = forward ? 1 : 0;
     if (lib) {
         showStopCause({});
-        list_->rows().writeBlock(RunJogSequence(lib, request, state_.settings), blockNote());
-        const int mode = drivingMode_;
-        if (mode == kPointToPoint || mode == kContinuousOutput || mode == kManualPulsar) {
+        list_->rows().writeBlock(RunJogSequence(*lib, request, state_.settings), blockNote());
+        if (drive != DrivingMode::Home) {
             started_.add(lib, request.target.card, static_cast<std::uint16_t>(request.target.mask),
-                         mode == kManualPulsar);
+                         drive == DrivingMode::ManualPulser);
         }
     }
     setTimer(kStatusTimer, kStatusPeriodMs);
@@ -343,7 +294,7 @@ void CBasicOperationDlg::onStopOrHome() {
     if (homing_) {
         // The search's own axes, whatever the tree shows now.
         stopSearch_ = true;
-    } else if (isChecked(kHomeRadio)) {
+    } else if (homeChosen()) {
         runHoming();
     } else {
         stopSlowly(library(), currentTarget(state_));
@@ -364,9 +315,9 @@ void CBasicOperationDlg::runHoming() {
         applyDrivingModeEnabling(false);
         enable({kForward, kBackward}, false);
     }
-    RunHomingSequence(lib, request, state_.settings, *this);
+    RunHomingSequence(*lib, request, state_.settings, *this);
     homing_ = false;
-    applyDrivingModeEnabling(isChecked(kHomeRadio));
+    applyDrivingModeEnabling(homeChosen());
     if (pendingResult_) done(*std::exchange(pendingResult_, std::nullopt));
 }
 

@@ -10,7 +10,6 @@
 #include "state/app_context.h"
 #include "ui/working_screen.h"
 
-class QButtonGroup;
 class QComboBox;
 class QLabel;
 
@@ -52,10 +51,11 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void connectHandlers();
 
     void onSelection(const ModuleSelection& selection);
-    void onAccMode(int mode);
-    void onDrivingMode(int mode);
-    void ApplyCurveAndSymmetry(int symmetry);
+    void onAccMode(Profile curve);
+    void onDrivingMode(DrivingMode drive);
+    void ApplyCurveAndSymmetry(Symmetry form);
     void applyDrivingModeEnabling(bool home);
+    bool homeChosen();
     void onParameterEdited(int id);
     void onHomeModeChosen(int index);
     void onJog(bool forward);
@@ -86,16 +86,10 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
 
     ModuleTree* tree_ = nullptr;
     CommandList* list_ = nullptr;
-    QButtonGroup* accGroup_ = nullptr;
-    QButtonGroup* drivingGroup_ = nullptr;
-    QButtonGroup* symGroup_ = nullptr;
     QComboBox* homeMode_ = nullptr;
     std::array<PictureControl*, kLampCount> lamps_{};
     QLabel* notice_ = nullptr;  // over the parameters while a call holds the library
 
-    int drivingMode_ = 0;
-    int accMode_ = 0;
-    int symMode_ = 0;
     AxisStatus status_;
 
     StartedMotions started_;

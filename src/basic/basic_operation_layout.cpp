@@ -47,20 +47,19 @@ void CBasicOperationDlg::buildTemplate() {
     list_->setAccessibleName(QStringLiteral("Commands"));
 
     addGroupBox(QStringLiteral("Driving Mode"), {178, 2, 136, 50});
-    drivingGroup_ = new QButtonGroup(this);
-    addRadio(kPointToPointRadio, QStringLiteral("Point-to-Point"), {184, 13, 64, 16},
-             drivingGroup_);
-    addRadio(kContinuousRadio, QStringLiteral("Conti. Output"), {250, 13, 62, 16}, drivingGroup_);
-    addRadio(kManualPulsarRadio, QStringLiteral("Manual Pulsar"), {184, 31, 64, 16}, drivingGroup_);
-    addRadio(kHomeRadio, QStringLiteral("HOME"), {250, 31, 62, 16}, drivingGroup_);
+    auto* drivingGroup = new QButtonGroup(this);
+    addRadio(kPointToPointRadio, QStringLiteral("Point-to-Point"), {184, 13, 64, 16}, drivingGroup);
+    addRadio(kContinuousRadio, QStringLiteral("Conti. Output"), {250, 13, 62, 16}, drivingGroup);
+    addRadio(kManualPulsarRadio, QStringLiteral("Manual Pulsar"), {184, 31, 64, 16}, drivingGroup);
+    addRadio(kHomeRadio, QStringLiteral("HOME"), {250, 31, 62, 16}, drivingGroup);
     addGroupBox(QStringLiteral("Acc Mode"), {317, 2, 68, 50});
-    accGroup_ = new QButtonGroup(this);
-    addRadio(kTCurve, QStringLiteral("T-Curve"), {323, 13, 58, 16}, accGroup_);
-    addRadio(kSCurve, QStringLiteral("S-Curve"), {323, 31, 58, 16}, accGroup_);
+    auto* accGroup = new QButtonGroup(this);
+    addRadio(kTCurve, QStringLiteral("T-Curve"), {323, 13, 58, 16}, accGroup);
+    addRadio(kSCurve, QStringLiteral("S-Curve"), {323, 31, 58, 16}, accGroup);
     addGroupBox(QStringLiteral("Acc/Dec Sym"), {388, 2, 67, 50});
-    symGroup_ = new QButtonGroup(this);
-    addRadio(kSym, QStringLiteral("Sym"), {394, 13, 56, 16}, symGroup_);
-    addRadio(kAsym, QStringLiteral("Asym"), {394, 31, 56, 16}, symGroup_);
+    auto* symGroup = new QButtonGroup(this);
+    addRadio(kSym, QStringLiteral("Sym"), {394, 13, 56, 16}, symGroup);
+    addRadio(kAsym, QStringLiteral("Asym"), {394, 31, 56, 16}, symGroup);
 
     addGroupBox(QStringLiteral("Parameters"), {178, 55, 277, 102});
     struct Field {

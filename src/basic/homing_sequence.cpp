@@ -1,7 +1,7 @@
 #include "basic/homing_sequence.h"
 
 #include "basic/jog_sequence.h"
-#include "hw/echo.h"
+#include "hw/echoing_library.h"
 
 namespace velmira {
 namespace {
@@ -14,51 +14,29 @@ constexpr std::int32_t kHomeModeValue = 120000;
 constexpr std::int32_t kAutoHomeSpeed = 50000;
 constexpr std::int32_t kAutoHomeIndexWindow = 6000;
 
-class Block {
-  public:
-    Block(HomingHost& host, HomingOutcome& out) : host_(host), out_(out) { host_.writeRow(0, {}); }
-    void add(std::string text) {
-        out_.rows.push_back(text);
-        host_.writeRow(static_cast<int>(out_.rows.size()), text);
-    }
-
-  private:
-    HomingHost& host_;
-    HomingOutcome& out_;
-};
-
-template <class... Args>
-std::string text(const MotionTarget& t, const char* lorvexFormat, Args... args) {
-    return echoText(t.kind, lorvexFormat, static_cast<unsigned>(t.card), static_cast<int>(t.mask),
-                    args...);
+// Once the search has ended, its end is position 0.
+void clearPositions(MotionLibrary& echo, std::uint8_t card, std::uint16_t mask) {
+    echo.SET_LP(card, mask, 0);
+    echo.SET_EP(card, mask, 0);
 }
 
-void homeFourAxis(MotionLibrary& lib, const HomingRequest& r, const SettingsImage& settings,
-                  HomingHost& host, HomingOutcome& out) {
+void homeFourAxis(MotionLibrary& lib, EchoingMotionLibrary& echo, const HomingRequest& r,
+                  const SettingsImage& settings, HomingHost& host, HomingOutcome& out) {
     const MotionTarget& t = r.target;
+    const std::uint8_t card = t.card;
     const auto mask = static_cast<std::uint16_t>(t.mask);
     const HomeStepCodes c = homeStepCodes(r.modeIndex);
-    Block block(host, out);
 
-    const std::int32_t maxSpeed = configuredMaxSpeed(settings, t);
-    lib.SET_MAX_V(t.card, mask, maxSpeed);
-    block.add(text(t, "lorvexMF_SET_MAX_V(%u,%i,%i)", static_cast<int>(maxSpeed)));
-    lib.NORMAL_SPEED(t.card, mask, 0);
-    block.add(text(t, "lorvexMF_NORMAL_SPEED(%u,%i,0)"));
-    lib.SET_V(t.card, mask, kHomeDriveSpeed);
-    block.add(text(t, "lorvexMF_SET_V(%u,%i,50000)"));
-    lib.SET_A(t.card, mask, kHomeAcceleration);
-    block.add(text(t, "lorvexMF_SET_A(%u,%i,100000)"));
-    lib.SET_HV(t.card, mask, r.homeSpeed);
-    block.add(text(t, "lorvexMF_SET_HV(%u,%i,%i)", static_cast<int>(r.homeSpeed)));
-    lib.SET_HOME_MODE(t.card, mask, c.nearHome, c.home, c.index, c.offset, kHomeModeValue);
-    block.add(text(t, "lorvexMF_SET_HOME_MODE(%u,%i,%i,%i,%i,%i,120000)", int{c.nearHome},
-                   int{c.home}, int{c.index}, int{c.offset}));
-    lib.HOME_START(t.card, mask);
-    block.add(text(t, "lorvexMF_HOME_START(%u,%i)"));
+    echo.SET_MAX_V(card, mask, configuredMaxSpeed(settings, t));
+    echo.NORMAL_SPEED(card, mask, 0);
+    echo.SET_V(card, mask, kHomeDriveSpeed);
+    echo.SET_A(card, mask, kHomeAcceleration);
+    echo.SET_HV(card, mask, r.homeSpeed);
+    echo.SET_HOME_MODE(card, mask, c.nearHome, c.home, c.index, c.offset, kHomeModeValue);
+    echo.HOME_START(card, mask);
 
     host.sleepMs(100);
-    while (lib.HOME_WAIT(t.card, mask) == 0) {
+    while (lib.HOME_WAIT(card, mask) == 0) {
         host.doEvents();
         if (host.abandon()) {
             stopSlowly(&lib, t);
@@ -68,37 +46,28 @@ void homeFourAxis(MotionLibrary& lib, const HomingRequest& r, const SettingsImag
         host.sleepMs(1);
     }
     host.sleepMs(500);
-    lib.SET_LP(t.card, mask, 0);
-    block.add(text(t, "lorvexMF_SET_LP(%u,%i,0)"));
-    lib.SET_EP(t.card, mask, 0);
-    block.add(text(t, "lorvexMF_SET_EP(%u,%i,0)"));
+    clearPositions(echo, card, mask);
 }
 
-void homeTwoAxis(MotionLibrary& lib, const HomingRequest& r, HomingHost& host, HomingOutcome& out) {
-    const MotionTarget& t = r.target;
-    const auto mask = static_cast<std::uint16_t>(t.mask);
-    Block block(host, out);
-
-    lib.SET_MAX_V(t.card, mask, kQuenbyMaxSpeed);
-    block.add(text(t, "lorvexMF_SET_MAX_V(%u,%i,2000000)"));
-    lib.SET_A(t.card, mask, kHomeAcceleration);
-    block.add(text(t, "lorvexMF_SET_A(%u,%i,100000)"));
-    lib.SET_SV(t.card, mask, kQuenbyStartSpeed);
-    block.add(text(t, "lorvexMF_SET_SV(%u,%i,1000)"));
+void homeTwoAxis(MotionLibrary& lib, EchoingMotionLibrary& echo, const HomingRequest& r,
+                 HomingHost& host) {
+    const std::uint8_t card = r.target.card;
+    const auto mask = static_cast<std::uint16_t>(r.target.mask);
     const HomeStepCodes c = homeStepCodes(r.modeIndex);
+
+    echo.SET_MAX_V(card, mask, kQuenbyMaxSpeed);
+    echo.SET_A(card, mask, kHomeAcceleration);
+    echo.SET_SV(card, mask, kQuenbyStartSpeed);
     // This one row comes before its call, which returns only when the search
     // has ended.
-    block.add(text(t, "lorvexMF_AUTO_HOME(%u,%i,%i,%i,%i,%i,120000,50000,%i,6000)", int{c.nearHome},
-                   int{c.home}, int{c.index}, int{c.offset}, static_cast<int>(r.homeSpeed)));
-    host.callAside([&] {
-        lib.AUTO_HOME(t.card, mask, c.nearHome, c.home, c.index, c.offset, kHomeModeValue,
-                      kAutoHomeSpeed, r.homeSpeed, kAutoHomeIndexWindow);
-    });
+    const auto autoHome = [&](MotionLibrary& on) {
+        on.AUTO_HOME(card, mask, c.nearHome, c.home, c.index, c.offset, kHomeModeValue,
+                     kAutoHomeSpeed, r.homeSpeed, kAutoHomeIndexWindow);
+    };
+    autoHome(echo.rowOnly());
+    host.callAside([&] { autoHome(lib); });
     host.sleepMs(100);
-    lib.SET_LP(t.card, mask, 0);
-    block.add(text(t, "lorvexMF_SET_LP(%u,%i,0)"));
-    lib.SET_EP(t.card, mask, 0);
-    block.add(text(t, "lorvexMF_SET_EP(%u,%i,0)"));
+    clearPositions(echo, card, mask);
 }
 
 }  // namespace
@@ -112,14 +81,17 @@ HomeStepCodes homeStepCodes(int modeIndex) {
     return kByItem[modeIndex];
 }
 
-HomingOutcome RunHomingSequence(MotionLibrary* lib, const HomingRequest& request,
+HomingOutcome RunHomingSequence(MotionLibrary& lib, const HomingRequest& request,
                                 const SettingsImage& settings, HomingHost& host) {
     HomingOutcome out;
-    if (!lib) return out;
+    EchoingMotionLibrary echo(lib, out.rows);
+    host.writeRow(0, {});
+    echo.onRow(
+        [&](const std::string& row) { host.writeRow(static_cast<int>(out.rows.size()), row); });
     if (request.target.kind == ModuleKind::Lorvex) {
-        homeFourAxis(*lib, request, settings, host, out);
+        homeFourAxis(lib, echo, request, settings, host, out);
     } else {
-        homeTwoAxis(*lib, request, host, out);
+        homeTwoAxis(lib, echo, request, host);
     }
     return out;
 }

@@ -51,8 +51,8 @@ struct HomingOutcome {
 // Programs and starts the home search, waits for its end where the module
 // offers a wait, then sets logic and encoder position to 0. Abandoning the
 // wait stops the search slowly on the axes it was started on and clears the
-// stop instead. Nothing for kind none.
-HomingOutcome RunHomingSequence(MotionLibrary* lib, const HomingRequest& request,
+// stop instead.
+HomingOutcome RunHomingSequence(MotionLibrary& lib, const HomingRequest& request,
                                 const SettingsImage& settings, HomingHost& host);
 
 }  // namespace velmira

@@ -6,14 +6,9 @@
 
 #include "basic/motion_target.h"
 #include "hw/motion_library.h"
+#include "hw/motion_modes.h"
 
 namespace velmira {
-
-// Basic Operation's driving modes, as drivingMode holds them.
-inline constexpr int kPointToPoint = 0;
-inline constexpr int kContinuousOutput = 1;
-inline constexpr int kManualPulsar = 2;
-inline constexpr int kHomeMode = 8;
 
 // The two-axis module's jog and homing always set this maximum speed.
 inline constexpr std::int32_t kQuenbyMaxSpeed = 2000000;
@@ -25,9 +20,9 @@ struct JogValues {
 
 struct JogRequest {
     MotionTarget target;
-    int drivingMode = kPointToPoint;
-    int accMode = 0;  // 0 T-curve, 1 S-curve
-    int symMode = 0;  // 0 symmetric, 1 asymmetric
+    DrivingMode drivingMode = DrivingMode::PointToPoint;
+    Profile profile = Profile::TCurve;  // a constant speed sets no profile
+    Symmetry symmetry = Symmetry::Symmetric;
     bool forward = true;
     JogValues values;
 };
@@ -36,10 +31,9 @@ struct JogRequest {
 // stops a press. None for kind none, which has no library.
 std::vector<std::int32_t JogValues::*> jogValuesUsed(const JogRequest& request);
 
-// Issues the jog and returns the command texts of its block's rows 1, 2, ...
-// (row 0, the block's first, has none). Nothing for kind none, which has no
-// library.
-std::vector<std::string> RunJogSequence(MotionLibrary* lib, const JogRequest& request,
+// Issues the jog on the target's library and returns the command texts of its
+// block's rows 1, 2, ... (row 0, the block's first, has none).
+std::vector<std::string> RunJogSequence(MotionLibrary& lib, const JogRequest& request,
                                         const SettingsImage& settings);
 
 // The on-the-fly changes: a new speed, acceleration or distance for the move

@@ -32,24 +32,23 @@ class CConfigurationDlg : public WorkingScreen {
     void onInitDialog() override;
 
   private:
-    // The fields exchanged with the controls, in the order they are read.
-    // The edit fields exchanged with the controls.
+    // The edit fields read by the handlers.
     enum class Field { SlMinus, SlPlus, Vring, MaxV };
 
     void buildTemplate();
     void connectHandlers();
 
-    // A handler reads only what it uses: the check boxes (no message can
-    // come of them), or its own edit fields, each checked with a message
+    // A handler reads only its own edit fields, each checked with a message
     // about that field alone when it is refused.
-    void readChecks();
     bool readField(Field field);
     // Leaving the screen takes every field, the first refused one stopping it.
     bool readAllFields();
-    void exchangeOut();
 
     void onSelectionChanged(const ModuleSelection& selection);
+    // Shows the settings of the selected axis.
     void refresh();
+    // Enables the controls behind a check box.
+    void enableBehind(int box, bool on);
     void refreshAll();
     void echo(const std::string& text);
     void loadConfig();
@@ -83,9 +82,10 @@ class CConfigurationDlg : public WorkingScreen {
     // selected, otherwise the selected axis. Nothing without a module.
     template <class F>
     void store(F&& update);
-    // Echo text, then the call, then the echo; nothing without a module.
+    // Makes the module's calls of `call(library, card, axes)` and shows the
+    // row of each; nothing without a module.
     template <class F>
-    void callAndEcho(const std::string& text, F&& call);
+    void callAndEcho(F&& call);
     SoftLimitSlot& softLimitSlot();
     int currentIndexOf(int id) const;
     void showIndex(int id, int index);
@@ -98,9 +98,7 @@ class CConfigurationDlg : public WorkingScreen {
     CommandList* list_ = nullptr;
     std::array<QCheckBox*, 5> filterBoxes_{};
 
-    // Fields; zero at every opening.
-    bool softLimitEnabled_ = false;
-    std::array<bool, 5> filterFlags_{};
+    // The last value read from or shown in each edit field; zero at every opening.
     std::int32_t slMinus_ = 0;
     std::int32_t slPlus_ = 0;
     std::int32_t vring_ = 0;

@@ -10,19 +10,19 @@
 
 namespace velmira {
 
-CallTrace::OpenResult CallTrace::open(const std::string& path) {
+Result<std::unique_ptr<CallTrace>> CallTrace::open(const std::string& path) {
     // Creating through a dangling link would make a file wherever it points,
     // outside any folder the user named.
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0 &&
         errno == ENOENT) {
-        return {nullptr, printable(path) + ": a link to a file that is not there"};
+        return Failure{printable(path) + ": a link to a file that is not there"};
     }
     OpenedFile opened = openForAppending(path, true);
     if (!opened.fd.valid()) {
-        return {nullptr, printable(path) + ": " + fileErrorText(opened.error, path)};
+        return Failure{printable(path) + ": " + fileErrorText(opened.error, path)};
     }
-    return {std::unique_ptr<CallTrace>(new CallTrace(std::move(opened.fd), path)), {}};
+    return std::unique_ptr<CallTrace>(new CallTrace(std::move(opened.fd), path));
 }
 
 CallTrace::CallTrace(FileDescriptor fd, std::string path)

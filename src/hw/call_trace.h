@@ -8,6 +8,7 @@
 
 #include "hw/motion_library.h"
 #include "platform/host_file.h"
+#include "platform/result.h"
 
 namespace velmira {
 
@@ -25,10 +26,9 @@ class CallTrace {
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kFlushPeriod{100};
 
-    struct OpenResult;
     // Appends to the file, creating it when absent: a regular file or a
     // terminal, never a pipe or another device that could block or swallow it.
-    static OpenResult open(const std::string& path);
+    static Result<std::unique_ptr<CallTrace>> open(const std::string& path);
 
     ~CallTrace();
     CallTrace(const CallTrace&) = delete;
@@ -66,11 +66,6 @@ class CallTrace {
     Run run_;
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastFlush_ = start_;
-};
-
-struct CallTrace::OpenResult {
-    std::unique_ptr<CallTrace> trace;
-    std::string error;
 };
 
 // Puts any motion library behind the trace.

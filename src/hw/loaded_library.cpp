@@ -48,12 +48,12 @@ std::int64_t callAs(void* function, std::span<const std::int64_t> args) {
 
 }  // namespace
 
-SharedObject::OpenResult SharedObject::open(const std::string& path) {
+Result<std::shared_ptr<SharedObject>> SharedObject::open(const std::string& path) {
     const std::string shown = printable(path);
     // The system's own reason: a name too long is no missing file.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {nullptr, shown + ": " + fileErrorText(errno)};
-    if (!S_ISREG(st.st_mode)) return {nullptr, shown + ": " + fileErrorText(kNotRegularFile, path)};
+    if (::stat(path.c_str(), &st) != 0) return Failure{shown + ": " + fileErrorText(errno)};
+    if (!S_ISREG(st.st_mode)) return Failure{shown + ": " + fileErrorText(kNotRegularFile, path)};
     const QFileInfo info(QString::fromStdString(path));
     // An absolute path, so the loader never searches for it.
     const std::string absolute = info.absoluteFilePath().toStdString();
@@ -65,9 +65,9 @@ SharedObject::OpenResult SharedObject::open(const std::string& path) {
         // The loader names the file first, which the message has done already.
         const std::string named = absolute + ": ";
         if (why.starts_with(named)) why.remove_prefix(named.size());
-        return {nullptr, shown + ": cannot be loaded: " + printable(why)};
+        return Failure{shown + ": cannot be loaded: " + printable(why)};
     }
-    return {std::shared_ptr<SharedObject>(new SharedObject(path, handle)), {}};
+    return std::shared_ptr<SharedObject>(new SharedObject(path, handle));
 }
 
 SharedObject::~SharedObject() {
@@ -78,8 +78,8 @@ void* SharedObject::symbol(const std::string& name) const {
     return dlsym(handle_, name.c_str());
 }
 
-LoadedMotionLibrary::LoadResult LoadedMotionLibrary::load(ModuleKind kind,
-                                                          std::shared_ptr<SharedObject> object) {
+Result<std::unique_ptr<LoadedMotionLibrary>> LoadedMotionLibrary::load(
+    ModuleKind kind, std::shared_ptr<SharedObject> object) {
     std::unique_ptr<LoadedMotionLibrary> lib(new LoadedMotionLibrary(kind, object));
     const std::string prefix(libraryPrefix(kind));
     std::string missing;
@@ -89,10 +89,8 @@ LoadedMotionLibrary::LoadResult LoadedMotionLibrary::load(ModuleKind kind,
         lib->functions_[i] = object->symbol(name);
         if (!lib->functions_[i]) missing += (missing.empty() ? "" : ", ") + name;
     }
-    if (!missing.empty()) {
-        return {nullptr, printable(object->path()) + ": lacks " + missing};
-    }
-    return {std::move(lib), {}};
+    if (!missing.empty()) return Failure{printable(object->path()) + ": lacks " + missing};
+    return lib;
 }
 
 std::int64_t LoadedMotionLibrary::dispatch(MotionOp op, std::span<const std::int64_t> args) {
@@ -109,7 +107,8 @@ std::int64_t LoadedMotionLibrary::dispatch(MotionOp op, std::span<const std::int
     return 0;
 }
 
-LoadedBackplane::LoadResult LoadedBackplane::load(std::shared_ptr<SharedObject> object) {
+Result<std::unique_ptr<LoadedBackplane>> LoadedBackplane::load(
+    std::shared_ptr<SharedObject> object) {
     std::unique_ptr<LoadedBackplane> bp(new LoadedBackplane(object));
     bp->getSlotAddr_ =
         reinterpret_cast<std::uint32_t (*)(std::uint8_t)>(object->symbol("GetSlotAddr"));
@@ -118,8 +117,8 @@ LoadedBackplane::LoadResult LoadedBackplane::load(std::shared_ptr<SharedObject> 
     std::string missing;
     if (!bp->getSlotAddr_) missing = "GetSlotAddr";
     if (!bp->ioReadByte_) missing += std::string(missing.empty() ? "" : ", ") + "IoReadByte";
-    if (!missing.empty()) return {nullptr, printable(object->path()) + ": lacks " + missing};
-    return {std::move(bp), {}};
+    if (!missing.empty()) return Failure{printable(object->path()) + ": lacks " + missing};
+    return bp;
 }
 
 }  // namespace velmira

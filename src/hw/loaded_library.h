@@ -5,16 +5,16 @@
 #include <string>
 
 #include "hw/motion_library.h"
+#include "platform/result.h"
 
 namespace velmira {
 
 // A shared library opened by its path, closed when the last user goes.
 class SharedObject {
   public:
-    struct OpenResult;
     // Opens exactly the file given (never a search of the library path or the
     // working folder).
-    static OpenResult open(const std::string& path);
+    static Result<std::shared_ptr<SharedObject>> open(const std::string& path);
 
     ~SharedObject();
     SharedObject(const SharedObject&) = delete;
@@ -29,18 +29,13 @@ class SharedObject {
     void* handle_;
 };
 
-struct SharedObject::OpenResult {
-    std::shared_ptr<SharedObject> object;
-    std::string error;
-};
-
 // A motion library reached through its C functions. Every function the
 // program uses is resolved when it is loaded, so a library that lacks one is
 // refused before anything runs.
 class LoadedMotionLibrary final : public MotionLibrary {
   public:
-    struct LoadResult;
-    static LoadResult load(ModuleKind kind, std::shared_ptr<SharedObject> object);
+    static Result<std::unique_ptr<LoadedMotionLibrary>> load(ModuleKind kind,
+                                                             std::shared_ptr<SharedObject> object);
 
     std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) override;
 
@@ -52,15 +47,9 @@ class LoadedMotionLibrary final : public MotionLibrary {
     std::array<void*, kMotionOpCount> functions_{};
 };
 
-struct LoadedMotionLibrary::LoadResult {
-    std::unique_ptr<LoadedMotionLibrary> library;
-    std::string error;
-};
-
 class LoadedBackplane final : public Backplane {
   public:
-    struct LoadResult;
-    static LoadResult load(std::shared_ptr<SharedObject> object);
+    static Result<std::unique_ptr<LoadedBackplane>> load(std::shared_ptr<SharedObject> object);
 
     std::uint32_t GetSlotAddr(std::uint8_t slot) override { return getSlotAddr_(slot); }
     std::uint32_t IoReadByte(std::uint32_t address) override { return ioReadByte_(address); }
@@ -71,11 +60,6 @@ class LoadedBackplane final : public Backplane {
     std::shared_ptr<SharedObject> object_;
     std::uint32_t (*getSlotAddr_)(std::uint8_t) = nullptr;
     std::uint32_t (*ioReadByte_)(std::uint32_t) = nullptr;
-};
-
-struct LoadedBackplane::LoadResult {
-    std::unique_ptr<LoadedBackplane> backplane;
-    std::string error;
 };
 
 }  // namespace velmira

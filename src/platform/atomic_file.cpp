@@ -82,6 +82,16 @@ int AtomicFile::write(const void* data, std::size_t size) {
     return failed_;
 }
 
+int AtomicFile::writeRestOf(int fd) {
+    char chunk[64 * 1024];
+    for (;;) {
+        const ReadUpTo read = readUpTo(fd, chunk, sizeof chunk);
+        if (const int error = write(chunk, read.bytes)) return error;
+        if (read.error) return read.error;
+        if (read.bytes < sizeof chunk) return 0;
+    }
+}
+
 int AtomicFile::commit() {
     if (fd_ < 0) return EBADF;
     if (failed_) return failed_;

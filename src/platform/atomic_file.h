@@ -27,6 +27,9 @@ class AtomicFile {
     // open() fails with kNotTheOwner; a copy of another file keeps what it can.
     int open();
     int write(const void* data, std::size_t size);
+    // Writes what is left to read of `fd`, in chunks, so a file of any size
+    // costs a fixed amount of memory.
+    int writeRestOf(int fd);
     int commit();
 
     // Removes what interrupted saves of this file left beside it: regular

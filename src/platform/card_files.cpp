@@ -74,7 +74,8 @@ QString linkText(const QString& link) {
 CardFiles::LinkEnd CardFiles::followLinks(const QString& hostPath) const {
     QString path = hostPath;
     for (int depth = 0; depth < 40; ++depth) {
-        if (!inside(path, root_)) return {{}, kOffTheCard};
+        // No card at all is a card not inserted, not a path that leaves it.
+        if (!inside(path, root_)) return {{}, QFileInfo::exists(root_) ? kOffTheCard : ENOENT};
         const QFileInfo info(path);
         if (!info.isSymLink()) return {path, 0};
         // Read as written: QFileInfo resolves a relative target against the
@@ -92,12 +93,10 @@ QString CardFiles::defaultRoot() {
     return base + QStringLiteral("/velmira/CompactFlash");
 }
 
-QString CardFiles::prepare(const QString& root) {
-    if (!QDir().mkpath(root + QStringLiteral("/Pelmoran"))) {
-        return QStringLiteral("cannot create the card folder %1")
-            .arg(root + QStringLiteral("/Pelmoran"));
-    }
-    return {};
+Result<> CardFiles::prepare(const QString& root) {
+    const QString folder = root + QStringLiteral("/Pelmoran");
+    if (QDir().mkpath(folder)) return {};
+    return Failure{"cannot create the card folder " + folder.toStdString()};
 }
 
 }  // namespace velmira

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace velmira {
 
 // Maps the controller's flash-card paths ("\CompactFlash\...") onto a host folder
@@ -20,7 +22,7 @@ class CardFiles {
 
     struct LinkEnd {
         QString path;   // the file a host path finally names; empty when not found
-        int error = 0;  // kOffTheCard, or ELOOP for links that lead round in a circle
+        int error = 0;  // kOffTheCard; ENOENT with no card; ELOOP for links in a circle
     };
     // Follows the symbolic links of a host path on the card, so that no save
     // or load reaches a file elsewhere.
@@ -29,8 +31,7 @@ class CardFiles {
     // Per-user data folder used when no --card is given.
     static QString defaultRoot();
     // Creates the card folder with "Pelmoran" in it, so the default set-up can save.
-    // Returns an error text, empty on success.
-    static QString prepare(const QString& root);
+    static Result<> prepare(const QString& root);
 
   private:
     QString root_;

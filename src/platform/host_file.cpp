@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -150,6 +151,37 @@ int writeAll(int fd, const void* data, std::size_t size) {
         size -= static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+ReadUpTo readUpTo(int fd, void* data, std::size_t size) {
+    ReadUpTo r;
+    char* p = static_cast<char*>(data);
+    while (r.bytes < size) {
+        const ssize_t n = ::read(fd, p + r.bytes, size - r.bytes);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            r.error = errno;
+            break;
+        }
+        if (n == 0) break;
+        r.bytes += static_cast<std::size_t>(n);
+    }
+    return r;
+}
+
+Result<FileStart> readFileStart(const std::string& path, std::size_t most) {
+    OpenedFile file = openForReading(path);
+    if (!file.fd.valid()) return Failure{fileErrorText(file.error, path)};
+    struct stat st {};
+    if (::fstat(file.fd.get(), &st) != 0) return Failure{fileErrorText(errno)};
+    FileStart start;
+    start.bytes.resize(most);
+    const ReadUpTo read = readUpTo(file.fd.get(), start.bytes.data(), most);
+    if (read.error) return Failure{fileErrorText(read.error)};
+    start.bytes.resize(read.bytes);
+    const auto n = static_cast<std::int64_t>(read.bytes);
+    start.size = read.bytes < most ? n : std::max<std::int64_t>(st.st_size, n);
+    return start;
 }
 
 }  // namespace velmira

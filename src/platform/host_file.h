@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/result.h"
 
 namespace velmira {
 
@@ -64,5 +68,21 @@ OpenedFile openForWriting(const std::string& path);
 // Writes all of `size` bytes, or says why not (errno; a short write that makes
 // no progress counts as a full card).
 int writeAll(int fd, const void* data, std::size_t size);
+
+// Reads until `size` bytes or the end of the file, going on after a signal.
+struct ReadUpTo {
+    std::size_t bytes = 0;  // read, also when `error` stopped it
+    int error = 0;          // errno
+};
+ReadUpTo readUpTo(int fd, void* data, std::size_t size);
+
+// The first bytes of a regular file, at most `most` of them, and the file's
+// own size (that read, when it shrank under the read). A failure says why in
+// fileErrorText's words.
+struct FileStart {
+    std::vector<std::uint8_t> bytes;
+    std::int64_t size = 0;
+};
+Result<FileStart> readFileStart(const std::string& path, std::size_t most);
 
 }  // namespace velmira

@@ -142,15 +142,7 @@ void removeBackupLeftovers(const QString& file) {
 
 int copyInto(const QString& source, AtomicFile& out) {
     OpenedFile in = openForReading(QFile::encodeName(source).toStdString());
-    if (!in.fd.valid()) return in.error;
-    char chunk[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(in.fd.get(), chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return 0;
-        if (const int error = out.write(chunk, static_cast<std::size_t>(n))) return error;
-    }
+    return in.fd.valid() ? out.writeRestOf(in.fd.get()) : in.error;
 }
 
 Replaced replaceKeepingBackup(const QString& target, int keep,

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <optional>
-#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/host_file.h"
@@ -23,20 +22,12 @@ std::string encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// Copies whatever follows the image in the old file, in chunks, so a file of
-// any size costs a fixed amount of memory. Returns errno, 0 for success.
+// Copies whatever follows the image in the old file. Returns errno, 0 for success.
 int copyTail(const QString& oldPath, AtomicFile& out) {
     OpenedFile old = openForReading(encoded(oldPath));
     if (!old.fd.valid()) return old.error == ENOENT ? 0 : old.error;
     if (::lseek(old.fd.get(), kImageBytes, SEEK_SET) < 0) return errno;
-    char chunk[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(old.fd.get(), chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return 0;
-        if (const int error = out.write(chunk, static_cast<std::size_t>(n))) return error;
-    }
+    return out.writeRestOf(old.fd.get());
 }
 
 // The controller's own save: the image over the first bytes of the file,
@@ -57,28 +48,23 @@ std::optional<std::string> tooLongToSave(std::int64_t size) {
            " of the image and the 1 MiB after it that a save keeps: move it aside to save";
 }
 
-ImageWrite writeImageFile(const SettingsImage& image, const QString& target, const FolderLock& lock,
-                          const ImageWriteRules& rules) {
-    ImageWrite out;
+Result<ImageWritten> writeImageFile(const SettingsImage& image, const QString& target,
+                                    const FolderLock& lock, const ImageWriteRules& rules) {
     const auto text = [&](int error) { return fileErrorText(error, encoded(target), rules.on); };
+    const auto failed = [&](int error) { return Failure{text(error)}; };
     const auto noBackup = [&](int error) {
-        out.failed = "its backup could not be made (" + text(error) + "), so it was left as it was";
-        out.backupFailed = true;
+        return Failure{kBackupNotMadeText + text(error) + "), so it was left as it was"};
     };
     const std::string targetName = encoded(target);
     struct stat st {};
     const bool exists = ::stat(targetName.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) {
-        out.failed = text(kNotRegularFile);
-        return out;
-    }
+    if (exists && !S_ISREG(st.st_mode)) return failed(kNotRegularFile);
     // A file the user may not write is not replaced behind its back.
     if (exists && ::access(targetName.c_str(), W_OK) != 0) {
-        out.failed = text(errno);
-        return out;
+        return failed(errno);
     }
-    if (exists) out.failed = tooLongToSave(st.st_size);
-    if (out.failed) return out;
+    const std::optional<std::string> tooLong = exists ? tooLongToSave(st.st_size) : std::nullopt;
+    if (tooLong) return Failure{*tooLong};
     if (lock.held()) {
         AtomicFile::removeLeftovers(target);
         removeBackupLeftovers(target);
@@ -97,32 +83,21 @@ ImageWrite writeImageFile(const SettingsImage& image, const QString& target, con
     if (replaced.openFailed) {
         const int error = replaced.error;
         const bool noNewFile = error == EACCES || error == EPERM || error == EROFS;
-        if (exists && noNewFile) {
-            // A folder that takes no new file takes no backup either.
-            if (backupDue && rules.mode == BackupMode::Required) {
-                noBackup(error);
-            } else if (const int inPlace = writeInPlace(bytes, target)) {
-                out.failed = text(inPlace);
-            } else if (backupDue) {
-                out.backupSkipped = text(error);
-            }
-            return out;
-        }
-        out.failed = text(error);
-        return out;
+        if (!exists || !noNewFile) return failed(error);
+        // A folder that takes no new file takes no backup either.
+        if (backupDue && rules.mode == BackupMode::Required) return noBackup(error);
+        if (const int inPlace = writeInPlace(bytes, target)) return failed(inPlace);
+        ImageWritten written;
+        if (backupDue) written.backupSkipped = text(error);
+        return written;
     }
-    if (replaced.backupFailed) {
-        noBackup(replaced.backupError);
-        return out;
-    }
-    if (replaced.error) {
-        out.failed = text(replaced.error);
-        return out;
-    }
-    if (replaced.backupError) out.backupSkipped = text(replaced.backupError);
-    out.backup = replaced.backup;
-    out.pruned = replaced.pruned;
-    return out;
+    if (replaced.backupFailed) return noBackup(replaced.backupError);
+    if (replaced.error) return failed(replaced.error);
+    ImageWritten written;
+    if (replaced.backupError) written.backupSkipped = text(replaced.backupError);
+    written.backup = replaced.backup;
+    written.pruned = replaced.pruned;
+    return written;
 }
 
 namespace {
@@ -135,32 +110,23 @@ std::string cardText(int error) {
     return fileErrorText(error, {}, FileOn::Card);
 }
 
-// Writes the image onto the card; returns the reason it could not, or nothing.
-ImageWrite writeImage(const SettingsImage& image, const CardFiles& card, const QString& path,
-                      int backups, std::chrono::milliseconds lockWait) {
-    ImageWrite out;
+// Writes the image onto the card; a failure says why, for the line under
+// kWriteFailedText.
+Result<ImageWritten> writeImage(const SettingsImage& image, const CardFiles& card,
+                                const QString& path, int backups,
+                                std::chrono::milliseconds lockWait) {
     for (const char* controllerFolder : kCardFolders) {
         const std::optional<QString> folder = card.hostPath(controllerFolder);
-        if (!folder) {
-            out.failed = cardText(kOffTheCard);
-            return out;
-        }
+        if (!folder) return Failure{cardText(kOffTheCard)};
         if (!QFileInfo(*folder).isDir() && ::mkdir(encoded(*folder).c_str(), 0777) != 0) {
-            out.failed = cardText(errno == EEXIST ? ENOTDIR : errno);  // a file stands there
-            return out;
+            return Failure{cardText(errno == EEXIST ? ENOTDIR : errno)};  // a file stands there
         }
     }
     // A link is followed: the file it names is replaced, in its own folder.
     const CardFiles::LinkEnd followed = card.followLinks(path);
-    if (followed.error) {
-        out.failed = cardText(followed.error);
-        return out;
-    }
+    if (followed.error) return Failure{cardText(followed.error)};
     const FolderLock lock(followed.path, FolderLock::Mode::Exclusive, lockWait);
-    if (lock.busy()) {
-        out.failed = kLockedText;
-        return out;
-    }
+    if (lock.busy()) return Failure{kLockedText};
     return writeImageFile(image, followed.path, lock,
                           {backups, BackupMode::SkipWhenImpossible, FileOn::Card});
 }
@@ -213,21 +179,14 @@ void removeSaveLeftovers(const CardFiles& card) {
     removeBackupLeftovers(target.path);
 }
 
-SaveResult saveSettings(const SettingsImage& image, const CardFiles& card, MessageBoxes& boxes,
-                        int backups, std::chrono::milliseconds lockWait) {
+SaveResult saveSettings(const SettingsImage& image, const CardFiles& card, int backups,
+                        std::chrono::milliseconds lockWait) {
     const auto path = card.hostPath(kConfigFile);
-    ImageWrite written;
-    if (path) {
-        written = writeImage(image, card, *path, backups, lockWait);
-    } else {
-        written.failed = cardText(kOffTheCard);
-    }
-    if (written.failed) {
-        // The message stays what users know; the reason follows on its own line.
-        boxes.error(std::string(kWriteFailedText) + "\n" + *written.failed);
-        return {-1, {}, {}, backups};
-    }
-    return {0, written.backupSkipped, written.pruned, backups};
+    const Result<ImageWritten> written =
+        path ? writeImage(image, card, *path, backups, lockWait) : Failure{cardText(kOffTheCard)};
+    // The message stays what users know; the reason follows on its own line.
+    if (!written.ok()) return Failure{std::string(kWriteFailedText) + "\n" + written.error()};
+    return SavedBackups{written->backupSkipped, written->pruned, backups};
 }
 
 std::string backupSkippedText(const std::string& reason) {
@@ -235,59 +194,31 @@ std::string backupSkippedText(const std::string& reason) {
 }
 
 std::string backupNotes(const SaveResult& saved) {
+    if (!saved.ok()) return {};
     std::string notes;
-    if (!saved.backupSkipped.empty()) notes = backupSkippedText(saved.backupSkipped);
-    if (const std::string pruned = prunedText(saved.pruned, saved.backups); !pruned.empty()) {
+    if (!saved->backupSkipped.empty()) notes = backupSkippedText(saved->backupSkipped);
+    if (const std::string pruned = prunedText(saved->pruned, saved->backups); !pruned.empty()) {
         notes += (notes.empty() ? "" : "\n") + pruned;
     }
     return notes;
 }
 
-namespace {
-
-// Reads up to the image's size; the reason it could not, or nothing.
-std::optional<std::string> readImage(const QString& path, std::vector<std::uint8_t>& bytes) {
-    const std::string name = encoded(path);
-    OpenedFile file = openForReading(name);
-    if (!file.fd.valid()) return fileErrorText(file.error, name);
-    bytes.resize(SettingsImage::kBytes);
-    std::size_t size = 0;
-    while (size < bytes.size()) {
-        const ssize_t n = ::read(file.fd.get(), bytes.data() + size, bytes.size() - size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fileErrorText(errno);
-        if (n == 0) break;
-        size += static_cast<std::size_t>(n);
-    }
-    bytes.resize(size);
-    return std::nullopt;
-}
-
-}  // namespace
-
-int loadAndApplySettings(SettingsImage& image, std::uint8_t card, ModuleKind kind,
-                         const Hardware& hw, const CardFiles& files, MessageBoxes& boxes,
-                         std::chrono::milliseconds lockWait) {
+Result<> loadAndApplySettings(SettingsImage& image, std::uint8_t card, ModuleKind kind,
+                              const Hardware& hw, const CardFiles& files,
+                              std::chrono::milliseconds lockWait) {
     const auto path = files.hostPath(kConfigFile);
-    std::vector<std::uint8_t> bytes;
     const CardFiles::LinkEnd target =
         path ? files.followLinks(*path) : CardFiles::LinkEnd{{}, kOffTheCard};
-    std::optional<std::string> failed;
-    if (target.error) {
-        failed = cardText(target.error);
-    } else if (const FolderLock lock(target.path, FolderLock::Mode::Shared, lockWait);
-               lock.busy()) {
-        failed = kLockedText;
-    } else {
-        failed = readImage(target.path, bytes);
-    }
-    if (failed) {
-        boxes.error(std::string(kOpenFailedText) + "\n" + *failed);
-        return -1;
-    }
-    image.assignPrefix(bytes);
+    const Result<FileStart> read = [&]() -> Result<FileStart> {
+        if (target.error) return Failure{cardText(target.error)};
+        const FolderLock lock(target.path, FolderLock::Mode::Shared, lockWait);
+        if (lock.busy()) return Failure{kLockedText};
+        return readFileStart(encoded(target.path), SettingsImage::kBytes);
+    }();
+    if (!read.ok()) return Failure{std::string(kOpenFailedText) + "\n" + read.error()};
+    image.assignPrefix(read->bytes);
     applyCardSettings(image, card, kind, hw);
-    return 0;
+    return {};
 }
 
 void applyCardSettings(const SettingsImage& image, std::uint8_t card, ModuleKind kind,

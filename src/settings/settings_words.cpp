@@ -6,33 +6,13 @@
 namespace velmira {
 namespace {
 
-using Items = std::vector<const char*>;
-
-const Items kPulseModes{" CW",
-                        " CCW",
-                        " PULSE (Rising Edge) / Dir +",
-                        " PULSE (Falling Edge) / Dir +",
-                        " PULSE (Rising Edge) / Dir -",
-                        " PULSE (Falling Edge) / Dir -"};
-const Items kEncoderModes{"1/1 AB Phase", "1/2 AB Phase", "1/4 AB Phase", "CW/CCW"};
-const Items kLowHigh{"Low", "High"};
-const Items kAlarmLogic{" Low", " High"};
-const Items kStopModes{"stop suddenly", "stop after decelerate"};
-const Items kDelays{"0.2 u (time unit)", "256*10E-7",   "512*10E-7",   "1.024*10E-3",
-                    "2.048*10E-3",       "4.096*10E-3", "8.192*10E-3", "16.384*10E-3"};
-const Items kFilterBoxes{"EMG, LMT, ORG, SD", "INDEX", "INP, ALM", "EXP+/-", "IN3"};
-
-// The screen's VRING field takes up to the largest value the module's signed
-// 32-bit argument can hold, and its MaxV field 8000 to 4000000.
-constexpr std::int64_t kVringHigh = 2147483647;
-constexpr std::int64_t kMaxVLow = 8000;
-constexpr std::int64_t kMaxVHigh = 4000000;
-// What the VRING and MaxV fields show for a stored 0.
-constexpr std::int32_t kShownVring = 10000;
+using namespace screen_words;
 
 // "label item": the item as the list shows it, glued to its label the way the
 // screen places them. Items that begin with a blank bring their own.
-std::string labelled(const std::string& label, const Items& items, std::int32_t index) {
+template <std::size_t N>
+std::string labelled(const std::string& label, const std::array<const char*, N>& items,
+                     std::int32_t index) {
     std::string text = label;
     if (index >= 0 && static_cast<std::size_t>(index) < items.size()) {
         const char* item = items[static_cast<std::size_t>(index)];
@@ -66,8 +46,8 @@ std::string filterWords(const SettingEntry& e) {
     if (boxes.empty()) boxes = "no input";
     const unsigned rest = mask & ~((1u << kFilterBoxes.size()) - 1);
     if (rest) boxes += " + bits " + std::to_string(rest);
-    return "Input Signal Filter: " + boxes + "; " +
-           labelled("Input Signal Delay Time:", kDelays, e.second);
+    return std::string(kFilterGroup) + ": " + boxes + "; " +
+           labelled(kDelayLabel, kDelays, e.second);
 }
 
 // The entries whose flag the screen always sets together with their values:
@@ -90,21 +70,21 @@ bool setWithItsValues(int entry) {
 std::string valueWords(int entry, const SettingEntry& e) {
     switch (entry) {
         case 0:
-            return labelled("Output Pulse Mode :", kPulseModes, e.first);
+            return labelled(kPulseModeLabel, kPulseModes, e.first);
         case 2: {
-            std::string text = labelled("LIMIT+/- (Logic)", kLowHigh, e.first);
+            std::string text = labelled(kHardLimitLabel, kLowHigh, e.first);
             if (e.second != e.first) text += ", second " + labelled("", kLowHigh, e.second);
             return text;
         }
         case 3:
-            return labelled("LIMITSTOP_MODE", kStopModes, e.first);
+            return labelled(kStopModeLabel, kStopModes, e.first);
         case 4:
-            return labelled("NEAR HOME", kLowHigh, e.first);
+            return labelled(kNearHomeLabel, kLowHigh, e.first);
         case 5:
-            return labelled("HOME (Logic)", kLowHigh, e.first);
+            return labelled(kHomeEdgeLabel, kLowHigh, e.first);
         case 6:
-            return labelled("Encoder Mode :", kEncoderModes, e.first) + ", " +
-                   labelled("Z-Phase (Logic)", kLowHigh, e.second);
+            return labelled(kEncoderModeLabel, kEncoderModes, e.first) + ", " +
+                   labelled(kZPhaseLabel, kLowHigh, e.second);
         case 10:
             return filterWords(e);
         default:
@@ -133,22 +113,19 @@ std::string entryWords(int entry, const SettingEntry& e) {
     }
     switch (entry) {
         case 1:
-            return checkBox("Enable MaxV", e.enabled) + ", " +
-                   pulses("MaxV", e.first, kDefaultMaxSpeed);
+            return checkBox(kMaxVBox, e.enabled) + ", " + pulses("MaxV", e.first, kShownMaxV);
         case 7:
-            return checkBox("Enable Servo ON", e.enabled);
+            return checkBox(kServoOnBox, e.enabled);
         case 8:
-            return checkBox("Enable Servo Alarm", e.enabled) + ", " +
-                   labelled("Logic", kAlarmLogic, e.first);
+            return checkBox(kAlarmBox, e.enabled) + ", " +
+                   labelled(kLogicLabel, kAlarmLogic, e.first);
         case 9:
-            return checkBox("Enable INP/RDY", e.enabled) + ", " +
-                   labelled("Logic", kLowHigh, e.first);
+            return checkBox(kInPosBox, e.enabled) + ", " + labelled(kLogicLabel, kLowHigh, e.first);
         case 11:
             // The value a load sends: a signed 32-bit argument.
-            return checkBox("Enable VRING", e.enabled) + ", " +
-                   pulses("VRING", e.first, kShownVring);
+            return checkBox(kVringBox, e.enabled) + ", " + pulses("VRING", e.first, kShownVring);
         case 12:
-            return checkBox("Enable AVTRI", e.enabled);
+            return checkBox(kAvtriBox, e.enabled);
         default:
             return {};
     }
@@ -157,25 +134,35 @@ std::string entryWords(int entry, const SettingEntry& e) {
 std::optional<ValueRange> storedRange(int entry, int value) {
     if (value == 3) return std::nullopt;  // no screen stores a third value
     const bool first = value == 1;
+    // A list stores the index of one of its items.
+    const auto list = [](const auto& items) {
+        return ValueRange{0, static_cast<std::int64_t>(items.size()) - 1};
+    };
+    const auto firstOnly = [first](ValueRange r) {
+        return first ? std::optional<ValueRange>(r) : std::nullopt;
+    };
     switch (entry) {
         case 0:
-            return first ? std::optional<ValueRange>({0, 5}) : std::nullopt;
+            return firstOnly(list(kPulseModes));
         case 1:
-            return first ? std::optional<ValueRange>({kMaxVLow, kMaxVHigh}) : std::nullopt;
+            return firstOnly({kMaxVLow, kMaxVHigh});
         case 2:
-            return ValueRange{0, 1};
+            return list(kLowHigh);
         case 3:
+            return firstOnly(list(kStopModes));
         case 4:
         case 5:
-        case 8:
         case 9:
-            return first ? std::optional<ValueRange>({0, 1}) : std::nullopt;
+            return firstOnly(list(kLowHigh));
+        case 8:
+            return firstOnly(list(kAlarmLogic));
         case 6:
-            return first ? ValueRange{0, 3} : ValueRange{0, 1};
+            return first ? list(kEncoderModes) : list(kLowHigh);
         case 10:
-            return first ? ValueRange{0, 31} : ValueRange{0, 7};
+            // The filter's boxes are one bit each.
+            return first ? ValueRange{0, (1 << kFilterBoxes.size()) - 1} : list(kDelays);
         case 11:
-            return first ? std::optional<ValueRange>({0, kVringHigh}) : std::nullopt;
+            return firstOnly({0, kVringHigh});
         default:
             return std::nullopt;  // servoOn, avtri: the box alone
     }

@@ -425,17 +425,12 @@ std::optional<std::string> readBounded(const std::string& path, std::string& err
         return std::nullopt;
     }
     std::string text(kMaxFileBytes + 1, '\0');
-    std::size_t size = 0;
-    while (size < text.size()) {
-        const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            error = errnoText(errno);
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        size += static_cast<std::size_t>(got);
+    const ReadUpTo read = readUpTo(fd, text.data(), text.size());
+    if (read.error) {
+        error = errnoText(read.error);
+        return std::nullopt;
     }
+    const std::size_t size = read.bytes;
     if (size > kMaxFileBytes) {
         error = tooLarge;
         return std::nullopt;

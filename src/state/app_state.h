@@ -30,7 +30,6 @@ struct ConfigScreenState {
     std::uint8_t zPhaseLogic = 0;
     std::uint8_t firstOpening = 1;
     std::int32_t funCounter = 0;
-    std::string echoText;
 };
 
 // The Basic Operation screen's signal lamps, in reading order.
@@ -60,18 +59,15 @@ struct AppState {
 
     ConfigScreenState config;
 
-    // Basic Operation: the jog direction and the lamps' last read and shown
-    // values.
-    std::uint8_t jogForward = 1;
+    // Basic Operation: the lamps' last read and shown values.
     std::array<std::uint8_t, kLampCount> signalState{};
     std::array<std::uint8_t, kLampCount> shownSignalState{};
 
     // Advanced Features: the module axes of the disposition lists (X 1 .. U 8,
-    // 0 for none), the direction of the last run, whether the servos are off.
+    // 0 for none), whether the servos are off.
     std::uint16_t advAxis1Mask = 0;
     std::uint16_t advAxis2Mask = 0;
     std::uint16_t advAxis3Mask = 0;
-    std::uint8_t advForward = 1;
     std::uint8_t advServoIsOff = 1;
 
     // Whether each axis's servo is off, by card and axis bit; every screen

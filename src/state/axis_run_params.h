@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "hw/motion_modes.h"
+
 namespace velmira {
 
 // The motion parameters and mode choices of one card and axis index, kept for
@@ -10,8 +12,10 @@ namespace velmira {
 // screens use disjoint fields of the same block.
 struct AxisRunParams {
     // Basic Operation.
-    std::int32_t tCurve = 0;
-    std::int32_t sCurve = 0;
+    // One value for each radio group.
+    DrivingMode drivingMode = DrivingMode::PointToPoint;
+    Profile profile = Profile::TCurve;
+    Symmetry symmetry = Symmetry::Symmetric;
     std::int32_t startVelocity = 0;  // SV, PPS
     std::int32_t driveVelocity = 0;  // V, PPS
     std::int32_t acceleration = 0;   // A, PPS/Sec
@@ -22,27 +26,15 @@ struct AxisRunParams {
     std::int32_t offsetPulse = 0;    // AO, pulses
     std::int32_t homeModeIndex = 0;
     std::int32_t homeSpeed = 0;  // HV, PPS
-    std::int32_t modePointToPoint = 0;
-    std::int32_t modeContinuous = 0;
-    std::int32_t modeManualPulsar = 0;
-    std::int32_t modeHome = 0;
-    std::int32_t symmetric = 0;
-    std::int32_t asymmetric = 0;
 
     // Advanced Features.
-    std::int32_t advLinear2D = 0;
-    std::int32_t advLinear3D = 0;
-    std::int32_t advCircular = 0;
-    std::int32_t advConst = 0;
-    std::int32_t advTCurve = 0;
-    std::int32_t advSCurve = 0;
+    PathMode advMode = PathMode::Linear2D;
+    Profile advProfile = Profile::Constant;  // Circular checks T-curve and leaves this be
+    ArcDirection advDirection = ArcDirection::CW;
+    Symmetry advSymmetry = Symmetry::Symmetric;
     std::int32_t advAxis1Index = 0;
     std::int32_t advAxis2Index = 0;
     std::int32_t advAxis3Index = 0;
-    std::int32_t advCW = 0;
-    std::int32_t advCCW = 0;
-    std::int32_t advSym = 0;
-    std::int32_t advAsym = 0;
     std::int32_t advVSV = 0;
     std::int32_t advVV = 0;
     std::int32_t advVA = 0;

@@ -2,9 +2,9 @@
 
 #include <QString>
 #include <cstdint>
-#include <optional>
 #include <string>
 
+#include "platform/result.h"
 #include "settings/settings_image.h"
 
 namespace velmira {
@@ -12,20 +12,15 @@ namespace velmira {
 // A configuration file as the program loads it into a fresh (all-zero) image:
 // up to the image's size is read, and a short file fills only what it holds.
 struct ConfigRead {
-    std::optional<std::string> failed;  // why the file could not be read
     SettingsImage image;
     std::int64_t size = 0;  // the file's own size in bytes
 };
 
-ConfigRead readConfigFile(const QString& path);
+// A failure says why the file could not be read.
+Result<ConfigRead> readConfigFile(const QString& path);
 
 // Whether the bytes after the image are the same in two files of the same size,
-// compared in chunks; nothing, or why one of them could not be read.
-struct TailCompare {
-    std::optional<std::string> failed;
-    QString failedPath;  // the file `failed` is about
-    bool same = true;
-};
-TailCompare compareTails(const QString& a, const QString& b);
+// compared in chunks. A failure names the file that could not be read, then why.
+Result<bool> compareTails(const QString& a, const QString& b);
 
 }  // namespace velmira

@@ -20,6 +20,7 @@
 #include "platform/atomic_file.h"
 #include "platform/folder_lock.h"
 #include "platform/host_file.h"
+#include "platform/option_parser.h"
 #include "platform/printable.h"
 #include "platform/version.h"
 #include "settings/backup_policy.h"
@@ -94,12 +95,12 @@ std::optional<std::int64_t> wholeNumber(const std::string& text, std::int64_t lo
 }
 
 std::optional<ConfigRead> readOrFail(Context& c, const QString& path, const char* hint = "") {
-    ConfigRead file = readConfigFile(path);
-    if (file.failed) {
-        c.failFile(path, *file.failed + hint);
+    Result<ConfigRead> file = readConfigFile(path);
+    if (!file.ok()) {
+        c.failFile(path, file.error() + hint);
         return std::nullopt;
     }
-    return file;
+    return std::move(*file);
 }
 
 int backupsToKeep(const Context& c) {
@@ -184,13 +185,13 @@ std::vector<std::string> differenceLines(Context& c, const QString& pathA, const
     }
     for (const EntryChange& change : changes(a.image, b.image)) lines.push_back(changeLine(change));
     if (a.size == b.size && a.size > static_cast<std::int64_t>(SettingsImage::kBytes)) {
-        const TailCompare tails = compareTails(pathA, pathB);
-        if (tails.failed) {
+        const Result<bool> same = compareTails(pathA, pathB);
+        if (!same.ok()) {
             failed = true;
-            c.failFile(tails.failedPath, *tails.failed);
+            c.fail(same.error());
             return {};
         }
-        if (!tails.same) lines.push_back("the bytes after the image differ");
+        if (!*same) lines.push_back("the bytes after the image differ");
     }
     return lines;
 }
@@ -340,14 +341,15 @@ int runSet(Context& c) {
 
     const int keep = backupsToKeep(c);
     const BackupMode mode = BackupMode::SkipWhenImpossible;
-    const ImageWrite written = writeImageFile(file->image, *destination, *lock, {keep, mode});
-    if (written.failed) return c.failFile(path, *written.failed);
+    const Result<ImageWritten> written =
+        writeImageFile(file->image, *destination, *lock, {keep, mode});
+    if (!written.ok()) return c.failFile(path, written.error());
     c.put(changeLine({cardRow, *axis, *entry, before, target}));
     if (!added.empty()) c.put("Written with --force although " + added.front() + ".");
     if (file->size > image) {
         c.put("The " + std::to_string(file->size - image) + " bytes after the image are kept.");
     }
-    reportBackup(c, written.backup, written.pruned, true, keep, mode, written.backupSkipped);
+    reportBackup(c, written->backup, written->pruned, true, keep, mode, written->backupSkipped);
     return changedStatus(c);
 }
 
@@ -365,14 +367,16 @@ int runNew(Context& c) {
     const std::optional<FolderLock> lock = lockFolderOf(c, path, *destination);
     if (!lock) return kToolError;
     const int keep = backupsToKeep(c);
-    const ImageWrite written = writeImageFile(SettingsImage{}, *destination, *lock, {keep, *mode});
-    if (written.failed) {
-        const char* hint = written.backupFailed ? " (--no-backup replaces it without one)" : "";
-        return c.failFile(path, *written.failed + hint);
+    const Result<ImageWritten> written =
+        writeImageFile(SettingsImage{}, *destination, *lock, {keep, *mode});
+    if (!written.ok()) {
+        const bool noBackup = written.error().starts_with(kBackupNotMadeText);
+        return c.failFile(
+            path, written.error() + (noBackup ? " (--no-backup replaces it without one)" : ""));
     }
     c.put("Wrote an all-zero image of " + std::to_string(SettingsImage::kBytes) + " bytes to " +
           shown(path) + ".");
-    reportBackup(c, written.backup, written.pruned, existed, keep, *mode, written.backupSkipped);
+    reportBackup(c, written->backup, written->pruned, existed, keep, *mode, written->backupSkipped);
     return changedStatus(c);
 }
 
@@ -435,25 +439,25 @@ int runBackups(Context& c) {
         const std::size_t n = backups.size();
         c.put(shown(owner) + ": " + (n == 0 ? "no backups" : std::to_string(n) + " backup") +
               (n > 1 ? "s" : "") + (n ? ", newest first" : "") + ".");
-        ConfigRead newer = readConfigFile(owner);
+        Result<ConfigRead> newer = readConfigFile(owner);
         QString newerPath = owner;
         bool current = true;
         for (const QString& backup : backups) {
-            const ConfigRead older = readConfigFile(backup);
+            const Result<ConfigRead> older = readConfigFile(backup);
             const std::string name = shown(QFileInfo(backup).fileName());
-            if (older.failed) {
-                c.put("  " + name + ": cannot be read: " + *older.failed);
+            if (!older.ok()) {
+                c.put("  " + name + ": cannot be read: " + older.error());
                 continue;
             }
-            c.put("  " + name + ", " + std::to_string(older.size) + " bytes; " +
+            c.put("  " + name + ", " + std::to_string(older->size) + " bytes; " +
                   (current ? "then the current file" : "then the next newer backup") + ":");
-            if (newer.failed) {
+            if (!newer.ok()) {
                 c.put("    " + std::string(current ? "the current file" : "that backup") +
-                      " cannot be read: " + *newer.failed);
+                      " cannot be read: " + newer.error());
             } else {
                 bool failed = false;
                 const std::vector<std::string> lines =
-                    differenceLines(c, backup, older, newerPath, newer, failed);
+                    differenceLines(c, backup, *older, newerPath, *newer, failed);
                 if (failed) return kToolError;
                 if (lines.empty()) c.put("    no change");
                 for (const std::string& line : lines) c.put("    " + line);
@@ -489,7 +493,7 @@ int runRestore(Context& c) {
     if (const auto tooLong = tooLongToSave(restored->size)) return c.failFile(backup, *tooLong);
     const int keep = backupsToKeep(c);
     const bool existed = ::lstat(local(*owner).c_str(), &st) == 0;
-    ConfigRead current;
+    Result<ConfigRead> current = ConfigRead{};
     if (existed) {
         if (S_ISLNK(st.st_mode)) {
             return c.failFile(*owner, "is a link; a backup is put back beside the file it names");
@@ -521,8 +525,8 @@ int runRestore(Context& c) {
     if (replaced.error) return c.failFile(*owner, fileErrorText(replaced.error, local(*owner)));
     c.put("Restored " + shown(*owner) + " from " + shown(backup) + " (" +
           std::to_string(restored->size) + " bytes).");
-    if (existed && !current.failed) {
-        for (const EntryChange& change : changes(current.image, restored->image)) {
+    if (existed && current.ok()) {
+        for (const EntryChange& change : changes(current->image, restored->image)) {
             c.put("  " + changeLine(change));
         }
     }
@@ -662,52 +666,24 @@ std::string toolHelp() {
 
 int parseAndRun(const Verb& verb, const QStringList& args, QTextStream& out, QTextStream& err) {
     Context c{verb, out, err, {}, {}, {}};
-    const auto has = [](const std::vector<const char*>& names, const std::string& name) {
-        return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
-    };
     const std::string seeHelp = std::string(" (see ") + kProgram + " " + verb.name + " --help)";
-    bool optionsEnded = false;
-    bool help = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const std::string text = local(arg);
-        if (!optionsEnded && text == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && (text == "--help" || text == "-h")) {
-            help = true;
-            continue;
-        }
-        if (!optionsEnded && text.size() > 1 && text[0] == '-') {
-            const std::size_t eq = text.find('=');
-            const std::string name = text.substr(0, eq);
-            const bool isFlag = has(verb.flags, name);
-            if (!isFlag && !has(verb.valued, name)) {
-                return c.fail("unknown option " + quotedForMessage(text) + seeHelp);
-            }
-            if (c.flags.count(name) || c.values.count(name)) {
-                return c.fail(name + " is given twice" + seeHelp);
-            }
-            if (isFlag) {
-                if (eq != std::string::npos) return c.fail(name + " takes no value" + seeHelp);
-                c.flags.insert(name);
-                continue;
-            }
-            std::string value;
-            if (eq != std::string::npos) {
-                value = text.substr(eq + 1);
-            } else if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"))) {
-                value = local(args[++i]);
-            } else {
-                return c.fail(name + " needs a value" + seeHelp);
-            }
-            c.values[name] = value;
-            continue;
-        }
-        if (arg.isEmpty()) return c.fail("an empty path" + seeHelp);
-        c.args.push_back(arg);
+    OptionRules rules;
+    rules.standalone = {"--help", "-h"};
+    rules.seeHelp = seeHelp;
+    rules.arguments = true;
+    for (const char* name : verb.flags) rules.options.push_back({name, OptionValue::None});
+    for (const char* name : verb.valued) rules.options.push_back({name, OptionValue::Word});
+    std::vector<std::string> words;
+    for (qsizetype i = 1; i < args.size(); ++i) words.push_back(local(args[i]));
+    Result<ParsedOptions> parsed = parseOptionWords(words, rules);
+    if (!parsed.ok()) return c.fail(parsed.error());
+    for (const std::string& arg : parsed->arguments) {
+        if (arg.empty()) return c.fail("an empty path" + seeHelp);
+        c.args.push_back(QFile::decodeName(QByteArray::fromStdString(arg)));
     }
+    const bool help = parsed->has("--help") || parsed->has("-h");
+    c.flags = std::move(parsed->given);
+    c.values = std::move(parsed->values);
     const std::size_t wanted = verb.positionals.size();
     if (c.args.size() > wanted) {
         return c.fail("one argument too many: " + quotedForMessage(local(c.args[wanted])) +

@@ -46,12 +46,12 @@ TEST(ScreensThroughBridge, ProbeRegistrationAndServoOffReachTheLibrary) {
     Options o;
     o.lorvexLib = o.quenbyLib = o.backplaneLib = VELMIRA_TESTLIB;
     auto setup = HardwareSetup::create(o);
-    ASSERT_TRUE(setup.setup) << setup.error;
+    ASSERT_TRUE(setup.ok()) << setup.error();
 
     QTemporaryDir card;
     AppState state;
     test::ScriptedBoxes boxes;
-    AppContext ctx{state, setup.setup->hardware(), boxes, CardFiles(card.path())};
+    AppContext ctx{state, (*setup)->hardware(), boxes, CardFiles(card.path())};
     ProgramScreens screens(ctx);
     CMainMenuDlg menu(ctx, screens);
     menu.show();

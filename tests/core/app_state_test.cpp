@@ -4,34 +4,30 @@
 
 #include <memory>
 
-#include "hw/call_log.h"
 #include "hw/discovery.h"
+#include "support/call_log.h"
 
 namespace velmira {
 namespace {
 
 TEST(AppState, StartsWithNothingSelectedAndEverythingZero) {
     const auto s = std::make_unique<AppState>();
-    EXPECT_EQ(s->currentCard, 0);
-    EXPECT_EQ(s->currentKind, ModuleKind::None);
-    EXPECT_EQ(s->currentAxisMask, 1u);
-    EXPECT_EQ(s->currentAxisIndex, 0);
-    EXPECT_EQ(s->moduleNodeSelected, 1);
-    EXPECT_TRUE(s->selectedModuleLabel.empty());
-    EXPECT_TRUE(s->selectedAxisLabel.empty());
-    EXPECT_EQ(s->settingsSaved, 0);
-    EXPECT_EQ(s->slotTable.moduleCount, 0u);
+    EXPECT_EQ(std::tuple(s->currentCard, s->currentKind, s->currentAxisMask, s->currentAxisIndex,
+                         s->moduleNodeSelected, s->settingsSaved, s->slotTable.moduleCount),
+              std::tuple(0, ModuleKind::None, 1u, 0, 1, 0, 0u));
+    EXPECT_TRUE(s->selectedModuleLabel.empty() && s->selectedAxisLabel.empty());
     for (const SlotEntry& e : s->slotTable.entries) EXPECT_EQ(e.kind, ModuleKind::None);
 
     const SettingsImage::Bytes zero{};
     EXPECT_EQ(s->settings.toBytes(), zero);
     for (const AxisRunParams& block : s->axisRunParams) ASSERT_EQ(block, AxisRunParams{});
     for (const AxisRunParams& block : s->moduleRunParams) ASSERT_EQ(block, AxisRunParams{});
-    EXPECT_EQ(s->jogForward, 1);
     for (std::uint8_t card = 0; card < kCardRows; ++card) EXPECT_TRUE(s->servoOff(card, 1));
 }
 
-TEST(AppState, WholeModuleInSlotSevenStaysInsideBothArrays) {
+// 4 x card + 4 is the next slot's X axis: a whole module must not share it,
+// nor, in slot 7, run past either array.
+TEST(AppState, AWholeFourAxisModuleHasABlockOfItsOwn) {
     const auto s = std::make_unique<AppState>();
     s->currentCard = 7;
     s->currentKind = ModuleKind::Lorvex;
@@ -40,11 +36,6 @@ TEST(AppState, WholeModuleInSlotSevenStaysInsideBothArrays) {
     EXPECT_EQ(s->currentRecordNumber(), 32);
     EXPECT_NO_THROW(s->settings.record(7, 4));
     EXPECT_EQ(&s->currentRunParams(), &s->moduleRunParams[7]);
-}
-
-TEST(AppState, AWholeFourAxisModuleHasABlockOfItsOwn) {
-    // 4 x card + 4 is the next slot's X axis: the module must not share it.
-    const auto s = std::make_unique<AppState>();
     s->runParams(3, 4).driveVelocity = 7777;
     EXPECT_EQ(s->runParams(4, 0).driveVelocity, 0);
     EXPECT_EQ(s->runParams(3, 3).driveVelocity, 0);

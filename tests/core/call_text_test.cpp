@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "hw/discovery.h"
+#include "hw/echoing_library.h"
 #include "state/selection_note.h"
+#include "support/call_log.h"
 
 namespace velmira {
 namespace {
@@ -44,6 +46,35 @@ TEST(CallsAsCode, ANoteStaysOneCommentWhateverItHolds) {
     EXPECT_EQ(callsAsCode({&block, 1}), "/* a * / b c* / * / */\nf();\n");
 }
 
+using Texts = std::vector<std::string>;
+
+TEST(EchoingMotionLibrary, MakesEachCallAndAppendsItsRowAsPassed) {
+    CallLog log;
+    RecordingMotionLibrary quenby(ModuleKind::Quenby, log);
+    log.setResult("quenbyMF_REGISTRATION", 0x101);
+    log.setResult("quenbyMF_GET_ERROR_CODE", -1);
+    Texts rows, written;
+    EchoingMotionLibrary echo(quenby, rows);
+    echo.onRow([&](const std::string& row) { written.push_back(row); });
+    echo.SET_SLMT(261, 0x10002, -5, 3000000000u, 1);
+    EXPECT_EQ(echo.REGISTRATION(5, 5), 1) << "the result, in its C type";
+    EXPECT_EQ(echo.GET_ERROR_CODE(5, 1), 0xFFFFFFFFu);
+    echo.showingTyped(2, 70000).SET_AO(5, 1, 70000);
+    echo.SET_AO(5, 1, 70000);  // shown as passed again: showingTyped was for one call
+    echo.rowOnly().AUTO_HOME(5, 3, 2, 2, 1, 1, 120000, 50000, 3000, 6000);
+    echo.SET_EP(5, 3, 0);
+    const Texts calls{"quenbyMF_SET_SLMT(5,2,-5,-1294967296,1)",
+                      "quenbyMF_REGISTRATION(5,5)",
+                      "quenbyMF_GET_ERROR_CODE(5,1)",
+                      "quenbyMF_SET_AO(5,1,4464)",
+                      "quenbyMF_SET_AO(5,1,4464)",
+                      "quenbyMF_SET_EP(5,3,0)"};
+    EXPECT_EQ(log.texts(), calls);
+    EXPECT_EQ(rows, (Texts{calls[0], calls[1], calls[2], "quenbyMF_SET_AO(5,1,70000)", calls[4],
+                           "quenbyMF_AUTO_HOME(5,3,2,2,1,1,120000,50000,3000,6000)", calls[5]}));
+    EXPECT_EQ(written, rows) << "each row handed on as it comes";
+}
+
 class SelectionNote : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -63,9 +94,7 @@ TEST_F(SelectionNote, NamesTheScreenTheModuleAndTheAxis) {
     state.select(selectionOf(ModuleKind::Lorvex, 1, -1, "Lorvex in Slot:1"));
     EXPECT_EQ(selectionNote("Configuration", state), "Configuration, Lorvex in Slot:1")
         << "the whole module: no axis, though the last one is remembered";
-}
-
-TEST_F(SelectionNote, WithoutARegisteredModuleTheRememberedLabelOrNothing) {
+    // Without a registered module: the remembered label, or nothing.
     state.currentCard = 4;
     state.selectedModuleLabel = "Quenby in Slot:4";
     EXPECT_EQ(selectionNote("Basic Operation", state), "Basic Operation, Quenby in Slot:4");

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hw/call_log.h"
+#include "support/call_log.h"
 
 namespace velmira {
 namespace {
@@ -51,11 +51,8 @@ class Homing : public ::testing::Test {
   protected:
     HomingOutcome run(ModuleKind kind, int card, std::uint32_t mask, int index, int modeIndex,
                       std::int32_t hv = 5000) {
-        MotionLibrary* lib = kind == ModuleKind::Lorvex   ? &lorvex
-                             : kind == ModuleKind::Quenby ? &quenby
-                                                          : nullptr;
         HomingRequest r{{kind, static_cast<std::uint8_t>(card), mask, index}, hv, modeIndex};
-        return RunHomingSequence(lib, r, settings, host);
+        return RunHomingSequence(kind == ModuleKind::Lorvex ? lorvex : quenby, r, settings, host);
     }
     // The search ends after `rounds` polls that say it is still running.
     void searchLasts(int rounds) {
@@ -70,14 +67,6 @@ class Homing : public ::testing::Test {
     Host host{log};
     int waits = 0;
 };
-
-TEST_F(Homing, StepCodesFollowTheModeList) {
-    const std::pair<int, HomeStepCodes> table[] = {
-        {0, {2, 0, 0, 0}}, {1, {0, 2, 0, 0}},  {2, {2, 2, 0, 0}},
-        {3, {0, 2, 2, 0}}, {4, {2, 0, 2, 0}},  {5, {2, 2, 2, 0}},
-        {6, {2, 2, 1, 1}}, {-1, {2, 2, 2, 2}}, {7, {2, 2, 2, 2}}};
-    for (const auto& [index, codes] : table) EXPECT_EQ(homeStepCodes(index), codes) << index;
-}
 
 TEST_F(Homing, FourAxisProgramsStartsWaitsThenClearsThePositions) {
     settings.record(1, 2).maxV.first = 800000;
@@ -121,14 +110,6 @@ TEST_F(Homing, ModeItemsAndNoSelectionPassTheirCodesOnBothKinds) {
     }
 }
 
-TEST_F(Homing, AWholeFourAxisModuleTakesItsXAxisMaximumSpeed) {
-    settings.record(3, 0).maxV.first = 1000000;
-    settings.record(4, 0).maxV.first = 5;  // 4 x 3 + 4: the next slot's X axis
-    searchLasts(0);
-    run(ModuleKind::Lorvex, 3, 15, 4, 6);
-    EXPECT_EQ(log.texts().front(), "lorvexMF_SET_MAX_V(3,15,1000000)");
-}
-
 TEST_F(Homing, TwoAxisHomesInOneCallWhoseRowComesFirst) {
     const HomingOutcome out = run(ModuleKind::Quenby, 5, 2, 1, 6, 3000);
     EXPECT_EQ(out.rows, (Texts{"quenbyMF_SET_MAX_V(5,2,2000000)", "quenbyMF_SET_A(5,2,100000)",
@@ -156,13 +137,6 @@ TEST_F(Homing, LeavingDuringTheWaitStopsTheSearchAndKeepsThePositions) {
               (Texts{"lorvexMF_STOP_SLOWLY(1,1)", "lorvexMF_CLEAR_STOP(1)"}));
     EXPECT_TRUE(log.textsOf("lorvexMF_SET_LP").empty());
     EXPECT_EQ(waits, 2);
-}
-
-TEST_F(Homing, NoModuleDoesNothing) {
-    const HomingOutcome out = run(ModuleKind::None, 1, 1, 0, 6);
-    EXPECT_TRUE(out.rows.empty());
-    EXPECT_TRUE(host.rows.empty());
-    EXPECT_TRUE(log.calls().empty());
 }
 
 }  // namespace

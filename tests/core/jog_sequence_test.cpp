@@ -2,27 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include "hw/call_log.h"
+#include <algorithm>
+#include <sstream>
+
+#include "support/call_log.h"
 
 namespace velmira {
 namespace {
 
 using Texts = std::vector<std::string>;
+using enum DrivingMode;
+using enum Profile;
+using enum Symmetry;
 
 class Jog : public ::testing::Test {
   protected:
-    // The defaults a first visit of an axis shows.
+    // Every value differs, so that one passed for another shows.
     static JogRequest request(ModuleKind kind, int card, std::uint32_t mask, int index) {
         JogRequest r;
         r.target = {kind, static_cast<std::uint8_t>(card), mask, index};
-        r.values = {20000, 20000, 100000, 500, 500, 300, 10000, 9};
+        r.values = {
+            .sv = 201, .v = 20002, .a = 100003, .d = 504, .k = 505, .l = 306, .p = 10007, .ao = 9};
         return r;
     }
     Texts run(const JogRequest& r) {
-        MotionLibrary* lib = r.target.kind == ModuleKind::Lorvex   ? &lorvex
-                             : r.target.kind == ModuleKind::Quenby ? &quenby
-                                                                   : nullptr;
-        return RunJogSequence(lib, r, settings);
+        return RunJogSequence(r.target.kind == ModuleKind::Lorvex ? lorvex : quenby, r, settings);
     }
 
     CallLog log;
@@ -31,130 +35,97 @@ class Jog : public ::testing::Test {
     SettingsImage settings;
 };
 
-TEST_F(Jog, BackwardOnAFourAxisYGivesTheWorkedBlockCallForCall) {
-    settings.record(1, 1).maxV.first = 1500000;
-    JogRequest r = request(ModuleKind::Lorvex, 1, 2, 1);
-    r.forward = false;
-    EXPECT_EQ(run(r), (Texts{"lorvexMF_SET_V(1,2,20000)", "lorvexMF_SET_AO(1,2,9)",
-                             "lorvexMF_SET_SV(1,2,20000)", "lorvexMF_NORMAL_SPEED(1,2,0)",
-                             "lorvexMF_SET_A(1,2,100000)", "lorvexMF_FIXED_MOVE(1,2,-10000)"}));
-    EXPECT_EQ(log.texts(), (Texts{"lorvexMF_SET_MAX_V(1,2,1500000)", "lorvexMF_SET_V(1,2,20000)",
-                                  "lorvexMF_SET_AO(1,2,9)", "lorvexMF_SET_SV(1,2,20000)",
-                                  "lorvexMF_NORMAL_SPEED(1,2,0)", "lorvexMF_SET_A(1,2,100000)",
-                                  "lorvexMF_FIXED_MOVE(1,2,-10000)"}));
-}
-
-TEST_F(Jog, EveryProfileOfTheFourAxisModuleSendsItsCallsAndRows) {
+// The calls after the maximum speed, which has no row; each of them is a row.
+TEST_F(Jog, ProfileSymmetryAndDrivingModeChooseTheCalls) {
     struct Case {
-        int acc, sym;
-        Texts profile;
+        ModuleKind kind;
+        Profile profile;
+        Symmetry symmetry;
+        DrivingMode mode;
+        bool forward;
+        const char* tail;  // after SET_V, SET_AO and SET_SV
     };
+    const ModuleKind four = ModuleKind::Lorvex, two = ModuleKind::Quenby;
     const Case cases[] = {
-        {0, 0, {"lorvexMF_NORMAL_SPEED(3,8,0)", "lorvexMF_SET_A(3,8,100000)"}},
-        {0,
-         1,
-         {"lorvexMF_NORMAL_SPEED(3,8,2)", "lorvexMF_SET_A(3,8,100000)", "lorvexMF_SET_D(3,8,500)"}},
-        {1, 0, {"lorvexMF_NORMAL_SPEED(3,8,1)", "lorvexMF_SET_K(3,8,500)"}},
-        {1,
-         1,
-         {"lorvexMF_NORMAL_SPEED(3,8,3)", "lorvexMF_SET_K(3,8,500)", "lorvexMF_SET_L(3,8,300)"}},
-        // A profile the screen never produces: no profile step, the move is row 4.
-        {2, 0, {}},
+        {four, TCurve, Symmetric, PointToPoint, true,
+         "NORMAL_SPEED(3,8,0) SET_A(3,8,100003) FIXED_MOVE(3,8,10007)"},
+        {four, TCurve, Asymmetric, Continuous, false,
+         "NORMAL_SPEED(3,8,2) SET_A(3,8,100003) SET_D(3,8,504) CONTINUE_MOVE(3,8,-10007)"},
+        {four, SCurve, Symmetric, ManualPulser, false,
+         "NORMAL_SPEED(3,8,1) SET_K(3,8,505) EXD_MP(3,8,-10007)"},
+        {four, SCurve, Asymmetric, Home, true, "NORMAL_SPEED(3,8,3) SET_K(3,8,505) SET_L(3,8,306)"},
+        {two, SCurve, Asymmetric, Continuous, true,  // the two-axis module has no L
+         "NORMAL_SPEED(3,8,3) SET_K(3,8,505) CONTINUE_MOVE(3,8,10007)"},
+        {two, TCurve, Asymmetric, Home, true,
+         "NORMAL_SPEED(3,8,2) SET_A(3,8,100003) SET_D(3,8,504)"},
+        {four, Constant, Asymmetric, PointToPoint, false, "FIXED_MOVE(3,8,-10007)"},
     };
     for (const Case& c : cases) {
         log.clear();
-        JogRequest r = request(ModuleKind::Lorvex, 3, 8, 3);
-        r.accMode = c.acc;
-        r.symMode = c.sym;
-        Texts expected{"lorvexMF_SET_V(3,8,20000)", "lorvexMF_SET_AO(3,8,9)",
-                       "lorvexMF_SET_SV(3,8,20000)"};
-        expected.insert(expected.end(), c.profile.begin(), c.profile.end());
-        expected.push_back("lorvexMF_FIXED_MOVE(3,8,10000)");
-        EXPECT_EQ(run(r), expected) << c.acc << "," << c.sym;
-        expected.insert(expected.begin(), "lorvexMF_SET_MAX_V(3,8,2000000)");
-        EXPECT_EQ(log.texts(), expected);
+        JogRequest r = request(c.kind, 3, 8, 3);
+        r.profile = c.profile;
+        r.symmetry = c.symmetry;
+        r.drivingMode = c.mode;
+        r.forward = c.forward;
+        const std::string prefix(libraryPrefix(c.kind));
+        Texts calls{prefix + "SET_MAX_V(3,8,2000000)", prefix + "SET_V(3,8,20002)",
+                    prefix + "SET_AO(3,8,9)", prefix + "SET_SV(3,8,201)"};
+        std::istringstream tail(c.tail);
+        for (std::string call; tail >> call;) calls.push_back(prefix + call);
+        const Texts rows = run(r);
+        EXPECT_EQ(log.texts(), calls) << calls.back();
+        EXPECT_EQ(rows, Texts(calls.begin() + 1, calls.end()));
+
+        // The fields read for the jog are those whose values it passes.
+        std::vector<std::int64_t> used, passed;
+        for (auto field : jogValuesUsed(r)) used.push_back(r.values.*field);
+        for (const Call& call : log.calls()) {
+            if (call.function.ends_with("MAX_V") || call.function.ends_with("NORMAL_SPEED"))
+                continue;
+            passed.push_back(std::abs(call.args.back()));
+        }
+        std::ranges::sort(used);
+        std::ranges::sort(passed);
+        EXPECT_EQ(used, passed) << calls.back();
     }
 }
 
-TEST_F(Jog, BackwardNegatesTheDistanceInEveryDrivingMode) {
-    const std::pair<int, const char*> modes[] = {
-        {kPointToPoint, "lorvexMF_FIXED_MOVE(1,1,-750)"},
-        {kContinuousOutput, "lorvexMF_CONTINUE_MOVE(1,1,-750)"},
-        {kManualPulsar, "lorvexMF_EXD_MP(1,1,-750)"}};
-    for (const auto& [mode, move] : modes) {
+TEST_F(Jog, MaximumSpeedIsTheAxisConfigurationOnTheFourAxisModuleOnly) {
+    settings.record(1, 1).maxV.first = 1500000;
+    settings.record(1, 0).maxV.first = 1200000;  // a whole module's settings land in its X record
+    settings.record(2, 0).maxV.first = 999;      // the next slot's X axis: number 4 x 1 + 4
+    settings.record(5, 0).maxV.first = 777;      // not the two-axis module's concern
+    const std::pair<JogRequest, const char*> cases[] = {
+        {request(ModuleKind::Lorvex, 1, 2, 1), "lorvexMF_SET_MAX_V(1,2,1500000)"},
+        {request(ModuleKind::Lorvex, 1, 15, 4), "lorvexMF_SET_MAX_V(1,15,1200000)"},
+        {request(ModuleKind::Lorvex, 3, 8, 3), "lorvexMF_SET_MAX_V(3,8,2000000)"},  // never set
+        {request(ModuleKind::Quenby, 5, 1, 0), "quenbyMF_SET_MAX_V(5,1,2000000)"},
+    };
+    for (const auto& [r, maxSpeed] : cases) {
         log.clear();
-        JogRequest r = request(ModuleKind::Lorvex, 1, 1, 0);
-        r.drivingMode = mode;
-        r.values.p = 750;
-        r.forward = false;
-        EXPECT_EQ(run(r).back(), move);
-        EXPECT_EQ(log.texts().back(), move);
-        r.forward = true;
-        EXPECT_EQ(run(r).back().find("-750"), std::string::npos) << "forward keeps the sign";
+        run(r);
+        EXPECT_EQ(log.texts().front(), maxSpeed);
     }
-    // The one distance whose negation has no 32-bit value goes as far as it can.
+}
+
+// Backward goes as far as it can for the one distance without a negation; the
+// offset pulse reaches the library as sixteen bits but shows as read.
+TEST_F(Jog, ValuesBeyondTheirRange) {
     JogRequest r = request(ModuleKind::Lorvex, 1, 1, 0);
     r.values.p = INT32_MIN;
-    r.forward = false;
-    EXPECT_EQ(run(r).back(), "lorvexMF_FIXED_MOVE(1,1,2147483647)");
-}
-
-TEST_F(Jog, OffsetPulseReachesTheLibraryAsSixteenBitsButShowsAsRead) {
-    JogRequest r = request(ModuleKind::Lorvex, 1, 1, 0);
     r.values.ao = 70000;
-    EXPECT_EQ(run(r)[1], "lorvexMF_SET_AO(1,1,70000)");
+    r.forward = false;
+    const Texts rows = run(r);
+    EXPECT_EQ(rows.back(), "lorvexMF_FIXED_MOVE(1,1,2147483647)");
+    EXPECT_EQ(rows[1], "lorvexMF_SET_AO(1,1,70000)");
     EXPECT_EQ(log.textsOf("lorvexMF_SET_AO"), Texts{"lorvexMF_SET_AO(1,1,4464)"});
 }
 
-TEST_F(Jog, TheTwoAxisModuleHasAFixedMaximumSpeedAndNoDecelRate) {
-    settings.record(5, 0).maxV.first = 777;  // not the two-axis module's concern
-    JogRequest r = request(ModuleKind::Quenby, 5, 1, 0);
-    r.accMode = 1;
-    r.symMode = 1;
-    r.drivingMode = kContinuousOutput;
-    const Texts rows = run(r);
-    EXPECT_EQ(rows, (Texts{"quenbyMF_SET_V(5,1,20000)", "quenbyMF_SET_AO(5,1,9)",
-                           "quenbyMF_SET_SV(5,1,20000)", "quenbyMF_NORMAL_SPEED(5,1,3)",
-                           "quenbyMF_SET_K(5,1,500)", "quenbyMF_CONTINUE_MOVE(5,1,10000)"}));
-    EXPECT_EQ(rows.size(), 6u) << "the move is row 6";
-    EXPECT_EQ(log.texts().front(), "quenbyMF_SET_MAX_V(5,1,2000000)");
-    EXPECT_TRUE(log.textsOf("quenbyMF_SET_L").empty());
-}
-
-TEST_F(Jog, HomeModeSetsTheProfileButMakesNoMove) {
-    JogRequest r = request(ModuleKind::Lorvex, 1, 4, 2);
-    r.drivingMode = kHomeMode;
-    EXPECT_EQ(run(r).size(), 5u);
-    r.symMode = 1;
-    EXPECT_EQ(run(r).size(), 6u);
-    for (const Call& c : log.calls()) {
-        EXPECT_EQ(c.function.find("MOVE"), std::string::npos) << c.text();
-        EXPECT_NE(c.function, "lorvexMF_EXD_MP");
-    }
-}
-
-TEST_F(Jog, AWholeModuleMovesEveryAxisWithItsXAxisMaximumSpeed) {
-    settings.record(1, 0).maxV.first = 1200000;  // the module's settings land in its X record
-    settings.record(2, 0).maxV.first = 999;      // the next slot's X axis: number 4 x 1 + 4
-    const Texts rows = run(request(ModuleKind::Lorvex, 1, 15, 4));
-    EXPECT_EQ(log.texts().front(), "lorvexMF_SET_MAX_V(1,15,1200000)");
-    for (const std::string& row : rows) EXPECT_NE(row.find("(1,15,"), std::string::npos) << row;
-}
-
-TEST_F(Jog, AMaximumSpeedNeverConfiguredIsTheDefaultNotZero) {
-    run(request(ModuleKind::Lorvex, 3, 8, 3));
-    EXPECT_EQ(log.texts().front(), "lorvexMF_SET_MAX_V(3,8,2000000)");
-}
-
-TEST_F(Jog, NoModuleNoCalls) {
-    EXPECT_TRUE(run(request(ModuleKind::None, 1, 1, 0)).empty());
+TEST_F(Jog, OnTheFlyServoAndStopMakeTheirCallsAndNoneWithoutAModule) {
     changeOnTheFly(nullptr, {}, OnTheFly::Speed, 5);
     switchServo(nullptr, {}, true);
     stopSlowly(nullptr, {});
     EXPECT_TRUE(log.calls().empty());
-}
-
-TEST_F(Jog, OnTheFlyServoAndStopMakeTheirCalls) {
     const MotionTarget y{ModuleKind::Quenby, 5, 2, 1};
     changeOnTheFly(&quenby, y, OnTheFly::Speed, 30000);
     changeOnTheFly(&quenby, y, OnTheFly::Acceleration, 2000);

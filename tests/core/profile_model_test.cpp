@@ -7,14 +7,14 @@
 namespace velmira {
 namespace {
 
-InterpolationRequest run(PathMode mode, Symmetry symmetry, ArcDirection direction,
+InterpolationRequest run(PathMode mode, Symmetry symmetry, std::optional<ArcDirection> direction,
                          PathValues values) {
     InterpolationRequest r;
     r.axis1 = 1;
     r.axis2 = 2;
     r.axis3 = 4;
     r.mode = mode;
-    r.profile = VectorProfile::TCurve;
+    r.profile = Profile::TCurve;
     r.symmetry = symmetry;
     r.direction = direction;
     r.values = values;
@@ -30,9 +30,9 @@ TEST(ProfileModel, PlansLinesArcsAndCirclesFromWhereTheAxesStand) {
     v.fp1 = 4000;
     v.fp2 = -3000;
     const PlanePoint start{100, 200};
-    EXPECT_EQ(plannedPath(run(PathMode::Linear2D, Symmetry::Sym, ArcDirection::None, v), start),
+    EXPECT_EQ(plannedPath(run(PathMode::Linear2D, Symmetry::Symmetric, std::nullopt, v), start),
               (std::vector<PlanePoint>{{100, 200}, {4100, -2800}}));
-    InterpolationRequest back = run(PathMode::Linear3D, Symmetry::Sym, ArcDirection::None, v);
+    InterpolationRequest back = run(PathMode::Linear3D, Symmetry::Symmetric, std::nullopt, v);
     back.forward = false;
     EXPECT_EQ(plannedPath(back, start).back(), (PlanePoint{-3900, 3200}));
 
@@ -41,7 +41,7 @@ TEST(ProfileModel, PlansLinesArcsAndCirclesFromWhereTheAxesStand) {
     v = {};
     v.cp1 = 1000;
     const auto circle =
-        plannedPath(run(PathMode::Circular, Symmetry::Asym, ArcDirection::CW, v), {});
+        plannedPath(run(PathMode::Circular, Symmetry::Asymmetric, ArcDirection::CW, v), {});
     ASSERT_GT(circle.size(), 100u);
     EXPECT_LT(distance(circle.back(), {0, 0}), 1e-6);
     for (const PlanePoint& p : circle) EXPECT_NEAR(distance(p, {1000, 0}), 1000, 1e-6);
@@ -50,13 +50,14 @@ TEST(ProfileModel, PlansLinesArcsAndCirclesFromWhereTheAxesStand) {
 
     // A half arc counter-clockwise ends on the finish, opposite the start.
     v.fp1 = 2000;
-    const auto arc = plannedPath(run(PathMode::Circular, Symmetry::Sym, ArcDirection::CCW, v), {});
+    const auto arc =
+        plannedPath(run(PathMode::Circular, Symmetry::Symmetric, ArcDirection::CCW, v), {});
     EXPECT_EQ(arc.back(), (PlanePoint{2000, 0}));
     EXPECT_LT(arc[arc.size() / 2].y, -900) << "counter-clockwise goes down first";
 
     EXPECT_TRUE(
-        plannedPath(run(PathMode::Circular, Symmetry::Sym, ArcDirection::None, v), {}).empty());
-    InterpolationRequest clash = run(PathMode::Linear2D, Symmetry::Sym, ArcDirection::None, v);
+        plannedPath(run(PathMode::Circular, Symmetry::Symmetric, std::nullopt, v), {}).empty());
+    InterpolationRequest clash = run(PathMode::Linear2D, Symmetry::Symmetric, std::nullopt, v);
     clash.axis2 = 1;
     EXPECT_TRUE(plannedPath(clash, {}).empty()) << "a refused run plans nothing";
 }

@@ -3,51 +3,21 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <csignal>
 
-#include "hw/call_log.h"
-#include "support/scripted_boxes.h"
+#include "support/call_log.h"
+#include "support/small_card.h"
 
 namespace velmira {
 namespace {
 
-using test::ScriptedBoxes;
-
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public test::CardFolder {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QDir(dir.path()).mkdir("Pelmoran"));
+    Result<> load(std::uint8_t card, ModuleKind kind) {
+        return CardFolder::load(image, card, kind, hw);
     }
 
-    QString folder() const { return dir.path() + "/Pelmoran/Orvo"; }
-    QString file() const { return folder() + "/lorvex_Config.ini"; }
-
-    QByteArray fileBytes() const {
-        QFile f(file());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void writeFile(const QByteArray& bytes) {
-        QDir().mkpath(folder());
-        QFile f(file());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
-    static QByteArray asBytes(const SettingsImage& image) {
-        const auto b = image.toBytes();
-        return {reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())};
-    }
-    int load(std::uint8_t card, ModuleKind kind) {
-        return loadAndApplySettings(image, card, kind, hw, CardFiles(dir.path()), boxes);
-    }
-
-    QTemporaryDir dir;
-    ScriptedBoxes boxes;
     CallLog log;
     RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
     RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
@@ -55,27 +25,29 @@ class SettingsFile : public ::testing::Test {
     SettingsImage image;
 };
 
+// The folders the file needs are made on the card (a card that is not there
+// is not made: see CardFileSafety).
 TEST_F(SettingsFile, SavesAndLoadsTheImageByteForByte) {
+    ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
     for (int n = 0; n < kRecordCount; ++n) {
         image.records[n].vring = {1, {9, 8, 7}, n * 1000, -n, n};
         image.records[n].pulseMode.first = n % 6;
     }
-    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
-    EXPECT_TRUE(boxes.shown().empty());
-    EXPECT_EQ(fileBytes(), asBytes(image)) << "the folder is created and the file is the raw image";
+    ASSERT_TRUE(save(image).ok());
+    EXPECT_EQ(read(file()), bytesOf(image)) << "the folders are made and the file is the raw image";
 
-    const QByteArray saved = asBytes(image);
+    const QByteArray saved = bytesOf(image);
     image = SettingsImage{};
-    ASSERT_EQ(load(1, ModuleKind::None), 0);
-    EXPECT_EQ(asBytes(image), saved);
+    ASSERT_TRUE(load(1, ModuleKind::None).ok());
+    EXPECT_EQ(bytesOf(image), saved);
 }
 
 TEST_F(SettingsFile, ShortFileReplacesOnlyTheBytesItHolds) {
     image.record(5, 1).maxV.first = 777;
     SettingsImage other;
     other.record(0, 1).homeEdge = {1, {}, 1, 0, 0};
-    writeFile(asBytes(other).left(300));
-    ASSERT_EQ(load(1, ModuleKind::None), 0);
+    write(file(), bytesOf(other).left(300));
+    ASSERT_TRUE(load(1, ModuleKind::None).ok());
     EXPECT_EQ(image.record(0, 1).homeEdge.enabled, 1);
     EXPECT_EQ(image.record(5, 1).maxV.first, 777);
 }
@@ -83,69 +55,42 @@ TEST_F(SettingsFile, ShortFileReplacesOnlyTheBytesItHolds) {
 TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTailUpToOneMebibyte) {
     QByteArray old(7488, 'x');
     const QByteArray tail = QByteArray("notes kept by another tool\n").repeated(5000);
-    writeFile(old + tail);
+    write(file(), old + tail);
     image.record(2, 0).nearHome = {1, {}, 1, 0, 0};
-    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
-    EXPECT_EQ(fileBytes(), asBytes(image) + tail);
+    ASSERT_TRUE(save(image).ok());
+    EXPECT_EQ(read(file()), bytesOf(image) + tail);
 
     // Loading such a file takes only the image.
     image = SettingsImage{};
-    ASSERT_EQ(load(2, ModuleKind::None), 0);
+    ASSERT_TRUE(load(2, ModuleKind::None).ok());
     EXPECT_EQ(image.record(2, 0).nearHome.enabled, 1);
 
     const QByteArray most(1 << 20, 't');
-    writeFile(old + most);
-    ASSERT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
-    EXPECT_EQ(fileBytes(), asBytes(image) + most);
+    write(file(), old + most);
+    ASSERT_TRUE(save(image).ok());
+    EXPECT_EQ(read(file()), bytesOf(image) + most);
 
     // A byte more, or a huge sparse file, would be copied whole into the new
     // file and into its backup: refused at once, and nothing is lost.
     for (const qint64 size : {qint64{7488 + (1 << 20) + 1}, qint64{512} << 20}) {
-        boxes.clear();
-        writeFile(old);
+        write(file(), old);
         ASSERT_TRUE(QFile::resize(file(), size));
         QElapsedTimer took;
         took.start();
-        EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, -1) << size;
+        EXPECT_EQ(save(image).error(),
+                  std::string(kWriteFailedText) + "\nis " + std::to_string(size) +
+                      " bytes long, more than the 7488 of the image and the "
+                      "1 MiB after it that a save keeps: move it aside to save");
         EXPECT_LT(took.elapsed(), 1000) << size;
-        EXPECT_EQ(boxes.texts(),
-                  std::vector<std::string>{
-                      std::string(kWriteFailedText) + "\nis " + std::to_string(size) +
-                      " bytes long, more than the 7488 of the image and the 1 MiB "
-                      "after it that a save keeps: move it aside to save"});
         EXPECT_EQ(QFileInfo(file()).size(), size);
-        EXPECT_EQ(fileBytes().left(7488), old);
+        EXPECT_EQ(read(file()).left(7488), old);
     }
     EXPECT_EQ(listBackups(file()).size(), 2u) << "only the two saves made backups";
 }
 
-// The folders the file needs are made on the card; a card folder that is not
-// there is a card not inserted, never made.
-TEST_F(SettingsFile, MakesTheFoldersTheFileNeedsButNeverTheCard) {
-    ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
-    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, 0);
-    EXPECT_EQ(fileBytes(), asBytes(image));
-
-    const QString missing = dir.path() + "/no-card";
-    EXPECT_EQ(saveSettings(image, CardFiles(missing), boxes).status, -1);
-    EXPECT_EQ(boxes.texts(),
-              std::vector<std::string>{std::string(kWriteFailedText) + "\nno such file or folder"});
-    EXPECT_FALSE(QFileInfo::exists(missing));
-}
-
-TEST_F(SettingsFile, UnwritableCardFailsWithTheMessage) {
-    // A file where the folder should be cannot be replaced, even by root.
-    QFile blocker(folder());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    EXPECT_EQ(saveSettings(image, CardFiles(dir.path()), boxes).status, -1);
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{std::string(kWriteFailedText) +
-                                                      "\na part of the path is not a folder"});
-}
-
 TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
     const QByteArray old(7488, 'o');
-    writeFile(old);
+    write(file(), old);
     image.record(1, 0).maxV = {1, {}, 5000, 0, 0};
 
     // A file-size limit below the image makes the card "full" part-way.
@@ -155,27 +100,14 @@ TEST_F(SettingsFile, FullCardFailsAndLeavesTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 4000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = saveSettings(image, CardFiles(dir.path()), boxes).status;
+    const SaveResult result = save(image);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(boxes.texts(),
-              std::vector<std::string>{std::string(kWriteFailedText) +
-                                       "\nno room for the file (it would exceed the file size "
-                                       "allowed)"});
-    EXPECT_EQ(fileBytes(), old);
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{"lorvex_Config.ini"})
-        << "no temporary file is left behind";
-}
-
-TEST_F(SettingsFile, MissingFileLoadsNothingAndAppliesNothing) {
-    image.record(1, 0).maxV.first = 42;
-    EXPECT_EQ(load(1, ModuleKind::Lorvex), -1);
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can not open the Configuration INI File\n"
-                                                      "no such file or folder"});
-    EXPECT_EQ(image.record(1, 0).maxV.first, 42);
-    EXPECT_TRUE(log.calls().empty());
+    EXPECT_EQ(result.error(), std::string(kWriteFailedText) +
+                                  "\nno room for the file (it would exceed the file size allowed)");
+    EXPECT_EQ(read(file()), old);
+    EXPECT_EQ(entries(folder()), "lorvex_Config.ini") << "no temporary file is left behind";
 }
 
 TEST_F(SettingsFile, AppliesEveryEnabledSettingInOrderWithLowBytes) {
@@ -188,7 +120,7 @@ TEST_F(SettingsFile, AppliesEveryEnabledSettingInOrderWithLowBytes) {
     r.homeEdge = {1, {}, 1, 0, 0};
     r.encoder = {1, {}, 3, 1, 0};
     r.servoOn = {1, {}, 0, 0, 0};
-    r.alarm = {1, {}, 1, 0, 0};
+    r.alarm = {1, {}, 0, 0, 0};  // "on" comes before "logic": with logic 0 the orders differ
     r.inPos = {1, {}, 0, 0, 0};
     r.filter = {1, {}, 18, 5, 0};
     r.vring = {1, {}, 10000, 0, 0};
@@ -201,21 +133,9 @@ TEST_F(SettingsFile, AppliesEveryEnabledSettingInOrderWithLowBytes) {
                          "quenbyMF_SET_HLMT(3,2,1,0)", "quenbyMF_LIMITSTOP_MODE(3,2,1)",
                          "quenbyMF_SET_NHOME(3,2,0)", "quenbyMF_SET_HOME_EDGE(3,2,1)",
                          "quenbyMF_SET_ENCODER(3,2,1,0,1)", "quenbyMF_SERVO_ON(3,2)",
-                         "quenbyMF_SET_ALARM(3,2,1,1)", "quenbyMF_SET_INPOS(3,2,1,0)",
+                         "quenbyMF_SET_ALARM(3,2,1,0)", "quenbyMF_SET_INPOS(3,2,1,0)",
                          "quenbyMF_SET_FILTER(3,2,18,5)", "quenbyMF_VRING_ENABLE(3,2,10000)",
                          "quenbyMF_AVTRI_ENABLE(3,2)"}));
-}
-
-// "On" comes before "logic": with logic 0 the two orders differ.
-TEST_F(SettingsFile, AlarmAndInPositionPassOnThenLogic) {
-    AxisSettings& r = image.record(2, 0);
-    r.alarm = {1, {}, 0, 0, 0};
-    r.inPos = {1, {}, 0, 0, 0};
-    applyCardSettings(image, 2, ModuleKind::Lorvex, hw);
-    EXPECT_EQ(log.textsOf("lorvexMF_SET_ALARM"),
-              std::vector<std::string>{"lorvexMF_SET_ALARM(2,1,1,0)"});
-    EXPECT_EQ(log.textsOf("lorvexMF_SET_INPOS"),
-              std::vector<std::string>{"lorvexMF_SET_INPOS(2,1,1,0)"});
 }
 
 TEST_F(SettingsFile, OneRoundPerAxisOfTheKindAndNoneWithoutAKind) {
@@ -251,8 +171,8 @@ TEST_F(SettingsFile, EncoderIndexFromAnotherProgramMeansNoSelection) {
 TEST_F(SettingsFile, LoadAppliesTheGivenCard) {
     SettingsImage onCard;
     onCard.record(4, 0).vring = {1, {}, 5555, 0, 0};
-    writeFile(asBytes(onCard));
-    ASSERT_EQ(load(4, ModuleKind::Quenby), 0);
+    write(file(), bytesOf(onCard));
+    ASSERT_TRUE(load(4, ModuleKind::Quenby).ok());
     EXPECT_EQ(log.textsOf("quenbyMF_VRING_ENABLE"),
               std::vector<std::string>{"quenbyMF_VRING_ENABLE(4,1,5555)"});
 }

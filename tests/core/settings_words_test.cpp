@@ -12,21 +12,9 @@ SettingEntry entry(std::uint8_t enabled, std::int32_t first, std::int32_t second
     return {enabled, {}, first, second, third};
 }
 
-enum : int {
-    kPulse,
-    kMaxV,
-    kHardLimit,
-    kStop,
-    kNear,
-    kHome,
-    kEncoder,
-    kServo,
-    kAlarm,
-    kInPos,
-    kFilter,
-    kVring,
-    kAvtri
-};
+// The entries in file order.
+constexpr int kPulse = 0, kMaxV = 1, kHardLimit = 2, kStop = 3, kHome = 5, kEncoder = 6, kServo = 7,
+              kAlarm = 8, kInPos = 9, kFilter = 10, kVring = 11, kAvtri = 12;
 
 TEST(SettingsWords, NamesRoundTripAndUnknownNamesAreNone) {
     for (int i = 0; i < 13; ++i) EXPECT_EQ(entryIndex(kEntryNames[static_cast<std::size_t>(i)]), i);
@@ -35,8 +23,8 @@ TEST(SettingsWords, NamesRoundTripAndUnknownNamesAreNone) {
     EXPECT_STREQ(axisName(3), "Axis_U");
 }
 
-// The list items themselves are checked against the screen's lists in the tool's tests.
-TEST(SettingsWords, ValuesNoItemStandsForAreNumbers) {
+// The list items are the screen's own; a value no item stands for is a number.
+TEST(SettingsWords, WordsSayWhatTheScreenWouldShow) {
     EXPECT_EQ(entryWords(kHardLimit, entry(1, 1, 0)), "LIMIT+/- (Logic) High, second Low");
     EXPECT_EQ(entryWords(kFilter, entry(1, 0x10021, 0)),
               "Input Signal Filter: EMG, LMT, ORG, SD + bits 32; Input Signal Delay Time: "
@@ -44,10 +32,8 @@ TEST(SettingsWords, ValuesNoItemStandsForAreNumbers) {
         << "a load passes the low 16 bits only";
     EXPECT_EQ(entryWords(kPulse, entry(1, 9)), "Output Pulse Mode : (no item 9)");
     EXPECT_EQ(entryWords(kStop, entry(1, -1)), "LIMITSTOP_MODE (no item -1)");
-}
 
-// A flag of 0 is not "the first item": the setting is not made, or its box is off.
-TEST(SettingsWords, TheFlagIsPartOfTheMeaning) {
+    // A flag of 0 is not "the first item": the setting is not made, or its box is off.
     EXPECT_EQ(entryWords(kPulse, entry(0, 0)), "Output Pulse Mode : CW (not set)");
     EXPECT_EQ(entryWords(kServo, entry(1, 0)), "Enable Servo ON checked");
     EXPECT_EQ(entryWords(kServo, entry(0, 0)), "Enable Servo ON unchecked");
@@ -62,30 +48,27 @@ TEST(SettingsWords, TheFlagIsPartOfTheMeaning) {
         << "what a load sends";
 }
 
-TEST(SettingsWords, RangesAreTheScreensFields) {
-    const auto ok = [](int e, const SettingEntry& s) { return unproducibleReasons(e, s).empty(); };
-    EXPECT_TRUE(ok(kMaxV, entry(1, 8000)));
-    EXPECT_TRUE(ok(kMaxV, entry(1, 4000000)));
-    EXPECT_TRUE(ok(kMaxV, entry(1, 0))) << "the box checked, SET never pressed";
+// What the fields take and the lists hold; 0 is always a fresh value.
+TEST(SettingsWords, RangesAreTheScreensFieldsAndLists) {
+    const std::tuple<int, std::int32_t, std::int32_t, bool> cases[] = {
+        {kMaxV, 8000, 0, true},     {kMaxV, 4000000, 0, true},    {kMaxV, 0, 0, true},
+        {kMaxV, 4000001, 0, false}, {kVring, INT32_MAX, 0, true}, {kVring, -1, 0, false},
+        {kPulse, 5, 0, true},       {kPulse, 6, 0, false},        {kFilter, 31, 7, true},
+        {kFilter, 32, 0, false},    {kFilter, 1, 8, false},       {kEncoder, 3, 1, true},
+        {kEncoder, 4, 0, false},    {kEncoder, 0, 2, false},      {kStop, 2, 0, false},
+        {kAlarm, 2, 0, false},      {kInPos, 2, 0, false},        {kHome, 1, 0, true}};
+    for (const auto& [e, first, second, producible] : cases) {
+        EXPECT_EQ(unproducibleReasons(e, entry(1, first, second)).empty(), producible)
+            << e << ": " << first << ", " << second;
+    }
+    EXPECT_TRUE(unproducibleReasons(kAlarm, entry(0, 1)).empty()) << "logic, then unchecked";
     EXPECT_EQ(unproducibleReasons(kMaxV, entry(1, 7999)),
               Reasons{"first value 7999 is outside 8000 to 4000000"});
-    EXPECT_FALSE(ok(kMaxV, entry(1, 4000001)));
-    EXPECT_TRUE(ok(kVring, entry(1, INT32_MAX)));
-    EXPECT_FALSE(ok(kVring, entry(1, -1))) << "the field takes no negative value";
-    EXPECT_TRUE(ok(kPulse, entry(1, 5)));
-    EXPECT_FALSE(ok(kPulse, entry(1, 6)));
-    EXPECT_FALSE(ok(kPulse, entry(1, 256))) << "loads as CW, but no list item stored it";
-    EXPECT_TRUE(ok(kFilter, entry(1, 31, 7)));
-    EXPECT_FALSE(ok(kFilter, entry(1, 32, 0)));
-    EXPECT_FALSE(ok(kFilter, entry(1, 1, 8)));
-    EXPECT_TRUE(ok(kEncoder, entry(1, 3, 1)));
-    EXPECT_FALSE(ok(kEncoder, entry(1, 4, 0)));
-    EXPECT_TRUE(ok(kAlarm, entry(0, 1))) << "logic chosen, then the box unchecked";
     EXPECT_EQ(storedRange(kServo, 1), std::nullopt);
     EXPECT_EQ(storedRange(kMaxV, 3), std::nullopt);
 }
 
-TEST(SettingsWords, WhatNoHandlerStoresIsNamed) {
+TEST(SettingsWords, WhatNoHandlerStoresIsNamedAndEmptyIsEveryByteZero) {
     EXPECT_EQ(unproducibleReasons(kServo, entry(1, 7)),
               Reasons{"first value 7 is never stored by the screen"});
     EXPECT_EQ(unproducibleReasons(kPulse, entry(1, 0, 0, 4)),
@@ -99,9 +82,8 @@ TEST(SettingsWords, WhatNoHandlerStoresIsNamed) {
     odd.padding = {0, 0, 1};
     EXPECT_EQ(unproducibleReasons(kAvtri, odd),
               (Reasons{"enabled is 2, not 0 or 1", "the padding bytes are not zero"}));
-}
 
-TEST(SettingsWords, ARecordIsEmptyOnlyWhenEveryByteIsZero) {
+    // A record is empty only when every byte is zero.
     AxisSettings r;
     EXPECT_TRUE(isEmptyRecord(r));
     r.avtri.padding[2] = 1;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hw/call_log.h"
+#include "support/call_log.h"
 
 namespace velmira {
 namespace {
@@ -47,7 +47,11 @@ TEST_F(StatusMonitor, ReadsPositionsAndSpeedAndErrorIsLogicMinusEncoder) {
     EXPECT_EQ(s.currentSpeed, 3000) << "no module: the values stay";
 }
 
-TEST_F(StatusMonitor, LampsReadEightInputsAndOneErrorCodeInTheirOrder) {
+TEST_F(StatusMonitor, LampsReadEightInputsAndOneErrorCodeInTheirOrderButNoneWithoutAModule) {
+    shown[3] = 1;
+    EXPECT_EQ(updateSignalLamps(nullptr, module, read, shown), LampFlags{});
+    EXPECT_EQ(shown[3], 1);
+    EXPECT_TRUE(log.calls().empty());
     updateSignalLamps(&lorvex, module, read, shown);
     EXPECT_EQ(log.texts(), (Texts{"lorvexMF_GET_DI(2,15,0)", "lorvexMF_GET_DI(2,15,1)",
                                   "lorvexMF_GET_DI(2,15,2)", "lorvexMF_GET_DI(2,15,3)",
@@ -78,13 +82,6 @@ TEST_F(StatusMonitor, OnlyChangedLampsAreRedrawnAndOnlyOneMeansActive) {
     EXPECT_EQ(redraw,
               (LampFlags{false, true, false, false, false, false, false, false, true, true}));
     EXPECT_EQ(shown, (Lamps{0, 0, 0, 0, 0, 2, 0, 0, 1, 0}));
-}
-
-TEST_F(StatusMonitor, NoModuleReadsNothingAndKeepsTheLamps) {
-    shown[3] = 1;
-    EXPECT_EQ(updateSignalLamps(nullptr, module, read, shown), LampFlags{});
-    EXPECT_EQ(shown[3], 1);
-    EXPECT_TRUE(log.calls().empty());
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include <future>
 #include <thread>
 
-#include "hw/call_log.h"
 #include "hw/stop_modules.h"
 #include "platform/unix_signals.h"
+#include "support/call_log.h"
 
 namespace velmira {
 namespace {
@@ -49,6 +49,8 @@ const std::vector<std::string> kStops{"lorvexMF_STOP_SLOWLY(2,15)", "lorvexMF_CL
                                       "lorvexMF_STOP_SLOWLY(6,15)", "lorvexMF_CLEAR_STOP(6)"};
 
 struct Libraries {
+    Libraries() { needEventLoop(); }
+    const SlotTable table = rack();
     CallLog log;
     RecordingMotionLibrary lorvex{ModuleKind::Lorvex, log};
     RecordingMotionLibrary quenby{ModuleKind::Quenby, log};
@@ -57,7 +59,7 @@ struct Libraries {
 
 TEST(StopRegisteredModules, StopsEveryAxisOfEachRegisteredModuleInSlotOrder) {
     Libraries libs;
-    stopRegisteredModules(rack(), libs.hw);
+    stopRegisteredModules(libs.table, libs.hw);
     EXPECT_EQ(libs.log.texts(), kStops);
 
     libs.log.clear();
@@ -100,11 +102,9 @@ class BlockingCall {
 };
 
 TEST(StopOnSignal, WaitsForACallUnderWayOnAnotherThread) {
-    needEventLoop();
     Libraries libs;
-    const SlotTable table = rack();
     int ended = 0;
-    StopOnSignal stop(table, libs.hw, nullptr, [&](int signo) { ended = signo; });
+    StopOnSignal stop(libs.table, libs.hw, nullptr, [&](int signo) { ended = signo; });
     BlockingCall call;
 
     testing::internal::CaptureStderr();
@@ -125,11 +125,9 @@ TEST(StopOnSignal, WaitsForACallUnderWayOnAnotherThread) {
 }
 
 TEST(StopOnSignal, ASecondSignalWhileWaitingEndsAtOnceWithoutACall) {
-    needEventLoop();
     Libraries libs;
-    const SlotTable table = rack();
     std::vector<int> ended;
-    StopOnSignal stop(table, libs.hw, nullptr, [&](int signo) { ended.push_back(signo); });
+    StopOnSignal stop(libs.table, libs.hw, nullptr, [&](int signo) { ended.push_back(signo); });
     {
         BlockingCall call;
         testing::internal::CaptureStderr();

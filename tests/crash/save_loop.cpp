@@ -9,20 +9,11 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/message_boxes.h"
 #include "settings/settings_file.h"
 
 using namespace velmira;
 
 namespace {
-
-class Silent final : public MessageBoxes {
-  public:
-    BoxAnswer show(const BoxRequest& request) override {
-        std::fprintf(stderr, "save_loop: %s\n", request.text.c_str());
-        return BoxAnswer::Ok;
-    }
-};
 
 // Two images that differ in every record.
 SettingsImage image(char which) {
@@ -46,7 +37,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "save") == 0) {
-        Silent boxes;
         const CardFiles card(QString::fromLocal8Bit(argv[2]));
         std::signal(SIGTERM, [](int) { stopped = 1; });
         // Beside another writer on a busy machine a save may wait longer than
@@ -54,7 +44,11 @@ int main(int argc, char** argv) {
         const std::chrono::seconds patience(30);
         for (unsigned n = 0; !stopped; ++n) {
             const SettingsImage next = image(n % 2 ? 'B' : 'A');
-            if (saveSettings(next, card, boxes, kDefaultBackups, patience).status != 0) return 1;
+            const SaveResult saved = saveSettings(next, card, kDefaultBackups, patience);
+            if (!saved.ok()) {
+                std::fprintf(stderr, "save_loop: %s\n", saved.error().c_str());
+                return 1;
+            }
         }
         return 0;
     }

@@ -9,9 +9,9 @@
 #include <cstdlib>
 
 #include "config/configuration_dlg.h"
-#include "hw/call_log.h"
 #include "hw/discovery.h"
 #include "settings/settings_file.h"
+#include "support/call_log.h"
 
 using namespace velmira;
 
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     World& w = *world;
     for (const auto& [card, kind] : {std::pair{std::uint8_t{3}, ModuleKind::Lorvex},
                                      std::pair{std::uint8_t{5}, ModuleKind::Quenby}}) {
-        loadAndApplySettings(w.state.settings, card, kind, w.ctx.hw, w.ctx.card, w.boxes);
+        (void)loadAndApplySettings(w.state.settings, card, kind, w.ctx.hw, w.ctx.card);
     }
     // The screen shows what was loaded: each module, then one of its axes.
     for (int i = 0; i < w.tree->topLevelItemCount(); ++i) {

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             args.back() += static_cast<char>(data[i]);
         }
     }
-    const velmira::OptionsResult r = velmira::parseOptions(args);
+    const velmira::Result<velmira::Options> r = velmira::parseOptions(args);
     // One message on one line, never longer than what it may quote.
-    if (r.error.find('\n') != std::string::npos || r.error.size() > 2000) __builtin_trap();
+    if (r.error().find('\n') != std::string::npos || r.error().size() > 2000) __builtin_trap();
     return 0;
 }

@@ -57,11 +57,6 @@ class AdvancedFeatures : public ::testing::Test,
         return *screen;
     }
 
-    void choose(int list, int item) {
-        auto* combo = get<QComboBox>(list);
-        combo->setCurrentIndex(item);
-        emit combo->activated(item);
-    }
     Texts calls(const std::string& part) const {
         Texts out;
         for (const Call& c : log.calls()) {
@@ -79,14 +74,7 @@ class AdvancedFeatures : public ::testing::Test,
 };
 
 TEST_F(AdvancedFeatures, AFreshModuleShowsTheDefaultsWithOnlyVVToType) {
-    make().initDialog();
-    EXPECT_EQ(screen->geometry(), QRect(0, 0, 800, 600));
-    for (const QWidget* w : screen->findChildren<QWidget*>()) {
-        if (w->isWindow() || w->isHidden()) continue;
-        EXPECT_TRUE(screen->rect().contains(w->geometry())) << w->objectName().toStdString();
-    }
-    screen->show();
-    EXPECT_EQ(screen->windowTitle(), "Advanced Features");
+    open();
     QTreeWidget* tree = get<QTreeWidget>(kTree);
     ASSERT_EQ(tree->topLevelItemCount(), 2) << "four-axis modules only";
     EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0) << "no axis nodes";
@@ -103,12 +91,8 @@ TEST_F(AdvancedFeatures, AFreshModuleShowsTheDefaultsWithOnlyVVToType) {
     EXPECT_EQ(parameters(), "0100000");
     EXPECT_EQ(std::tuple(state.advAxis1Mask, state.advAxis2Mask, state.advAxis3Mask),
               std::tuple(1, 2, 4));
-    EXPECT_EQ(caption(kForward), "      Forward");
-    EXPECT_EQ(caption(kBackward), "      Backward");
-    EXPECT_EQ(caption(kServo), "      Servo ON");
-    EXPECT_EQ(picture(kForwardPicture), 260);
-    EXPECT_EQ(picture(kBackwardPicture), 261);
-    EXPECT_EQ(picture(kServoPicture), 197);
+    EXPECT_EQ(std::tuple(caption(kBackward), picture(kBackwardPicture), caption(kServo)),
+              std::tuple(QString("      Backward"), 261, QString("      Servo ON")));
     EXPECT_EQ(state.currentAxisMask, 15u);
     EXPECT_EQ(block().advVV, 2000) << "the module's own block";
 
@@ -172,26 +156,29 @@ TEST_F(AdvancedFeatures, Linear3DTakesZAndEnablesTheThirdAxisEvenOnOpening) {
     EXPECT_TRUE(on(kAxis3));
     EXPECT_TRUE(on(kFp3)) << "the third finish point can be typed";
     EXPECT_EQ(parameters(), "1100000") << "Linear 3D, Const: VSV and VV";
-    EXPECT_EQ(calls("SERVO_OFF"), Texts{"lorvexMF_SERVO_OFF(3,6)"}) << "the disposition axes";
     open();
     EXPECT_TRUE(checked(kLinear3D));
     EXPECT_TRUE(on(kAxis3) && on(kFp3)) << "a module left in Linear 3D opens ready for it";
     click(kLinear2D);
     EXPECT_FALSE(on(kAxis3) || on(kFp3));
-    EXPECT_EQ(calls("SERVO_OFF"), Texts{"lorvexMF_SERVO_OFF(3,15)"}) << "Linear 2D: all four";
 }
 
 TEST_F(AdvancedFeatures, CircularTurnsTheButtonsIntoCwAndCcwOnATCurve) {
     open();
     click(kCircular);
-    EXPECT_EQ(caption(kForward), "CW");
-    EXPECT_EQ(caption(kBackward), "CCW");
-    EXPECT_EQ(picture(kForwardPicture), 257);
-    EXPECT_EQ(picture(kBackwardPicture), 253);
+    for (bool reopened : {false, true}) {
+        if (reopened) open();
+        EXPECT_TRUE(checked(kCircular)) << reopened;
+        EXPECT_EQ(std::tuple(caption(kForward), caption(kBackward), picture(kForwardPicture),
+                             picture(kBackwardPicture)),
+                  std::tuple(QString("CW"), QString("CCW"), 257, 253))
+            << reopened;
+        EXPECT_TRUE(on(kCW) && on(kCCW) && on(kCp1) && on(kCp2)) << reopened;
+    }
+    click(kCircular);
     EXPECT_TRUE(checked(kTCurve));
     EXPECT_FALSE(on(kConst) || on(kTCurve) || on(kSCurve));
-    EXPECT_TRUE(on(kCW) && on(kCCW) && on(kCp1) && on(kCp2));
-    EXPECT_EQ(block().advConst, 1) << "the block keeps the linear modes' profile";
+    EXPECT_EQ(block().advProfile, Profile::Constant) << "the block keeps the linear modes' profile";
     EXPECT_EQ(parameters(), "1110001") << "T-curve, Sym, CW";
     click(kAsym);
     EXPECT_EQ(parameters(), "1111001");
@@ -210,12 +197,39 @@ TEST_F(AdvancedFeatures, ProfilesEnableTheParametersTheyUse) {
     EXPECT_EQ(parameters(), "1100111");
     click(kSym);
     EXPECT_EQ(parameters(), "1100101");
+    click(kAsym);
+    type(kVk, "111");
+    type(kVl, "222");
+    EXPECT_TRUE(log.calls().empty()) << "the profile buttons call nothing";
+    click(kForward);
+    EXPECT_EQ(calls("SET_V"),
+              (Texts{"lorvexMF_SET_VV(3,2000)", "lorvexMF_SET_VSV(3,500)", "lorvexMF_SET_VK(3,111)",
+                     "lorvexMF_SET_VL(3,222)", "lorvexMF_SET_VAO(3,20)"}));
     click(kConst);
     EXPECT_EQ(parameters(), "0100000");
     EXPECT_FALSE(on(kSym) || on(kAsym));
-    EXPECT_EQ(std::tuple(block().advConst, block().advTCurve, block().advSCurve),
-              std::tuple(1, 0, 0));
-    EXPECT_TRUE(log.calls().empty()) << "the profile buttons call nothing";
+    EXPECT_EQ(block().advProfile, Profile::Constant);
+}
+
+// Each mode switches off the servos it runs on, says so, and offers what it uses.
+TEST_F(AdvancedFeatures, EachModeSwitchesItsAxesOffAndEnablesWhatItUses) {
+    open();
+    choose(kAxis2, 3);  // X, U and Z
+    const std::tuple<int, const char*, bool> modes[] = {
+        {kCircular, "lorvexMF_SERVO_OFF(3,13)", true},
+        {kLinear2D, "lorvexMF_SERVO_OFF(3,15)", false},
+        {kCircular, "lorvexMF_SERVO_OFF(3,13)", true},
+        {kLinear3D, "lorvexMF_SERVO_OFF(3,13)", false}};
+    for (const auto& [mode, off, arc] : modes) {
+        click(kServo);
+        EXPECT_EQ(caption(kServo), "      Servo OFF");
+        log.clear();
+        click(mode);
+        EXPECT_EQ(calls("SERVO_OFF"), Texts{off}) << mode;
+        EXPECT_EQ(caption(kServo), "      Servo ON") << mode;
+        EXPECT_EQ(picture(kServoPicture), 197) << mode;
+        for (int id : {kCp1, kCp2, kCW, kCCW}) EXPECT_EQ(on(id), arc) << mode << " " << id;
+    }
 }
 
 TEST_F(AdvancedFeatures, BackwardRunsTheWorkedBlockAndStartsPolling) {
@@ -223,19 +237,14 @@ TEST_F(AdvancedFeatures, BackwardRunsTheWorkedBlockAndStartsPolling) {
     click(kTCurve);
     log.clear();
     click(kBackward);
-    const Texts block{"",
-                      "lorvexMF_SET_VV(3,2000)",
-                      "lorvexMF_AXIS_ASSIGN(3,1,2,0)",
-                      "lorvexMF_VECTOR_SPEED(3,1)",
-                      "lorvexMF_SET_VSV(3,500)",
-                      "lorvexMF_SET_VA(3,1000)",
-                      "lorvexMF_LINE_2D(3,-10000,-5000)"};
-    EXPECT_EQ(commands(), block);
-    Texts made{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)"};  // where the plan starts
-    made.insert(made.end(), block.begin() + 1, block.end());
-    EXPECT_EQ(log.texts(), made);
-    for (int r = 0; r < rows().rowCount(); ++r) EXPECT_EQ(rows().marked(r), r % 2 == 0);
-    EXPECT_EQ(state.advForward, 0);
+    const Texts made = log.texts();
+    ASSERT_EQ(rows().rowCount(), 7);
+    ASSERT_EQ(made.size(), 8u);
+    EXPECT_EQ(Texts(made.begin(), made.begin() + 2),
+              (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)"}))
+        << "where the plan starts";
+    for (int r = 1; r < 7; ++r) EXPECT_EQ(rows().command(r).toStdString(), made[r + 1]);
+    EXPECT_EQ(made.back(), "lorvexMF_LINE_2D(3,-10000,-5000)");
     EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
 
     click(kForwardPicture);
@@ -266,7 +275,6 @@ TEST_F(AdvancedFeatures, APressWithAFieldThatHoldsNoNumberRunsNothing) {
     EXPECT_EQ(boxes.texts(), Texts{"FP2: enter a whole number from -2147483648 to 2147483647."});
     EXPECT_EQ(QApplication::focusWidget(), screen->control(kFp2));
     EXPECT_TRUE(log.calls().empty());
-    EXPECT_EQ(rows().rowCount(), 0);
     EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
     type(kFp2, "x12");
     EXPECT_EQ(text(kFp2), "12") << "letters are not taken";
@@ -289,25 +297,17 @@ TEST_F(AdvancedFeatures, TheServoSwitchesTheDispositionAxes) {
     open();
     choose(kAxis3, 3);  // X, Y, U
     click(kServo);
-    EXPECT_EQ(caption(kServo), "      Servo OFF");
-    EXPECT_EQ(picture(kServoPicture), 196);
+    EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
+              std::pair(QString("      Servo OFF"), 196));
     click(kServoPicture);
     EXPECT_EQ(caption(kServo), "      Servo ON");
-    EXPECT_EQ(picture(kServoPicture), 197);
     EXPECT_EQ(log.texts(), (Texts{"lorvexMF_SERVO_ON(3,11)", "lorvexMF_SERVO_OFF(3,11)"}));
-
-    // Two lists on X with Z: X and Z are switched, not Y and Z.
-    log.clear();
-    choose(kAxis2, 0);
-    choose(kAxis3, 2);
     click(kServo);
-    EXPECT_EQ(log.texts(), Texts{"lorvexMF_SERVO_ON(3,5)"});
-    EXPECT_EQ(state.advServoIsOff, 0);
 
     // Reopened with the servos on, the screen says so.
     open();
-    EXPECT_EQ(caption(kServo), "      Servo OFF");
-    EXPECT_EQ(picture(kServoPicture), 196);
+    EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
+              std::pair(QString("      Servo OFF"), 196));
 }
 
 TEST_F(AdvancedFeatures, StopStopsTheModuleAndThePolling) {
@@ -393,20 +393,13 @@ TEST_F(AdvancedFeatures, ThePollingReadsTheThirdAxisInLinear3DOnly) {
     EXPECT_EQ(log.texts(),
               (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)", "lorvexMF_GET_EP(3,1)",
                      "lorvexMF_GET_EP(3,2)", "lorvexMF_GET_LP(3,4)", "lorvexMF_GET_EP(3,4)"}));
-}
-
-TEST_F(AdvancedFeatures, ClearSetsThePositionsOfTheDispositionAxes) {
-    open();
-    click(kLinear3D);
+    // Clear zeroes the same axes, and writes no rows.
     log.clear();
     click(kClear);
-    const Texts expected{"lorvexMF_SET_LP(3,1,0)", "lorvexMF_SET_LP(3,2,0)",
-                         "lorvexMF_SET_EP(3,1,0)", "lorvexMF_SET_EP(3,2,0)",
-                         "lorvexMF_SET_LP(3,4,0)", "lorvexMF_SET_EP(3,4,0)"};
-    const Texts made = log.texts();
-    ASSERT_GE(made.size(), 6u);
-    EXPECT_EQ(Texts(made.begin(), made.begin() + 6), expected);
-    EXPECT_EQ(rows().rowCount(), 0);
+    EXPECT_EQ(calls("SET_"), (Texts{"lorvexMF_SET_LP(3,1,0)", "lorvexMF_SET_LP(3,2,0)",
+                                    "lorvexMF_SET_EP(3,1,0)", "lorvexMF_SET_EP(3,2,0)",
+                                    "lorvexMF_SET_LP(3,4,0)", "lorvexMF_SET_EP(3,4,0)"}));
+    EXPECT_EQ(rows().rowCount(), 5) << "only the run wrote rows";
 }
 
 // The profile window stands beside the screen without blocking it: a circle

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -62,17 +59,8 @@ class BasicOperation : public ::testing::Test,
         return *screen;
     }
 
-    QTreeWidget* tree() { return get<QTreeWidget>(kTree); }
     void select(const QString& module, const QString& axis = {}) {
-        for (int i = 0; i < tree()->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* top = tree()->topLevelItem(i);
-            if (top->text(0) != module) continue;
-            if (axis.isEmpty()) return tree()->setCurrentItem(top);
-            for (int c = 0; c < top->childCount(); ++c) {
-                if (top->child(c)->text(0) == axis) return tree()->setCurrentItem(top->child(c));
-            }
-        }
-        ADD_FAILURE() << "no item " << module.toStdString() << " / " << axis.toStdString();
+        ScreenDriver::select(kTree, module, axis);
     }
     Texts moves() const {
         Texts out;
@@ -87,35 +75,26 @@ class BasicOperation : public ::testing::Test,
 };
 
 TEST_F(BasicOperation, AFirstVisitShowsTheDefaultsAndKeepsThemInTheBlock) {
-    make().initDialog();
-    EXPECT_EQ(screen->geometry(), QRect(0, 0, 800, 600));
-    for (const QWidget* w : screen->findChildren<QWidget*>()) {
-        if (w->isWindow() || w->isHidden()) continue;
-        EXPECT_TRUE(screen->rect().contains(w->geometry())) << w->objectName().toStdString();
-    }
     open();
-    EXPECT_EQ(screen->windowTitle(), "Basic Operation");
     const std::pair<int, const char*> values[] = {{kSv, "20000"}, {kV, "20000"}, {kA, "100000"},
                                                   {kD, "500"},    {kK, "500"},   {kL, "300"},
                                                   {kP, "10000"},  {kAo, "9"},    {kHv, "5000"}};
     for (const auto& [id, value] : values) EXPECT_EQ(text(id), value) << id;
     EXPECT_EQ(get<QComboBox>(kHomeModeList)->currentIndex(), 6);
-    EXPECT_EQ(get<QComboBox>(kHomeModeList)->itemText(3), "Home, Index, Lmt- ");
     EXPECT_TRUE(checked(kTCurve) && checked(kPointToPointRadio) && checked(kSym));
     const AxisRunParams& b = state.runParams(1, 1);
     EXPECT_EQ(std::tuple(b.startVelocity, b.acceleration, b.offsetPulse, b.homeSpeed,
-                         b.homeModeIndex, b.tCurve, b.modePointToPoint, b.symmetric),
-              std::tuple(20000, 100000, 9, 5000, 6, 1, 1, 1));
+                         b.homeModeIndex, b.profile, b.drivingMode, b.symmetry),
+              std::tuple(20000, 100000, 9, 5000, 6, Profile::TCurve, DrivingMode::PointToPoint,
+                         Symmetry::Symmetric));
 
     // What the user types is kept for the axis.
     type(kV, "35000");
     click(kHomeRadio);
     type(kHv, "1234");
-    get<QComboBox>(kHomeModeList)->setCurrentIndex(2);
-    emit get<QComboBox>(kHomeModeList)->activated(2);
-    EXPECT_EQ(b.driveVelocity, 35000);
-    EXPECT_EQ(b.homeSpeed, 1234);
-    EXPECT_EQ(b.homeModeIndex, 2);
+    choose(kHomeModeList, 2);
+    EXPECT_EQ(std::tuple(b.driveVelocity, b.homeSpeed, b.homeModeIndex),
+              std::tuple(35000, 1234, 2));
     select("Lorvex in Slot:1", "Axis_X");
     EXPECT_EQ(text(kV), "20000");
     select("Lorvex in Slot:1", "Axis_Y");
@@ -135,9 +114,8 @@ TEST_F(BasicOperation, AFirstVisitShowsTheDefaultsAndKeepsThemInTheBlock) {
     type(kAo, "0");
     select("Lorvex in Slot:1", "Axis_X");
     select("Lorvex in Slot:1", "Axis_Y");
-    EXPECT_EQ(text(kSv), "20000");
-    EXPECT_EQ(text(kHv), "5000");
-    EXPECT_EQ(get<QComboBox>(kHomeModeList)->currentIndex(), 6);
+    EXPECT_EQ(std::tuple(text(kSv), text(kHv), get<QComboBox>(kHomeModeList)->currentIndex()),
+              std::tuple("20000", "5000", 6));
 }
 
 TEST_F(BasicOperation, ProfileAndSymmetryEnableTheParametersTheyUse) {
@@ -161,7 +139,7 @@ TEST_F(BasicOperation, ProfileAndSymmetryEnableTheParametersTheyUse) {
     click(kAsym);
     EXPECT_TRUE(on(kOnFlyA)) << "T, Asym leaves on-fly A as it was";
     const AxisRunParams& b = state.runParams(1, 1);
-    EXPECT_EQ(std::tuple(b.tCurve, b.sCurve, b.symmetric, b.asymmetric), std::tuple(1, 0, 0, 1));
+    EXPECT_EQ(std::tuple(b.profile, b.symmetry), std::tuple(Profile::TCurve, Symmetry::Asymmetric));
     EXPECT_TRUE(log.calls().empty()) << "the profile buttons call nothing";
 
     select("Quenby in Slot:5", "Axis_X");
@@ -174,18 +152,14 @@ TEST_F(BasicOperation, ProfileAndSymmetryEnableTheParametersTheyUse) {
 
 TEST_F(BasicOperation, HomeTurnsStopIntoHomeAndBack) {
     open();
-    EXPECT_FALSE(on(kHv));
-    EXPECT_FALSE(on(kHomeModeList));
     click(kHomeRadio);
     EXPECT_EQ(caption(kStopHome), "       HOME");
     EXPECT_EQ(picture(kStopHomePicture), 177);
-    EXPECT_FALSE(on(kForward));
-    EXPECT_FALSE(on(kBackward));
-    EXPECT_TRUE(on(kHv));
-    EXPECT_TRUE(on(kHomeModeList));
+    EXPECT_FALSE(on(kForward) || on(kBackward));
+    EXPECT_TRUE(on(kHv) && on(kHomeModeList));
     EXPECT_EQ(log.texts(), Texts{"lorvexMF_EXD_DISABLE(1,15)"}) << "the pulser off for the card";
     EXPECT_EQ(rows().rowCount(), 0);
-    EXPECT_EQ(state.runParams(1, 1).modeHome, 1);
+    EXPECT_EQ(state.runParams(1, 1).drivingMode, DrivingMode::Home);
 
     // A stored HOME mode comes back with its enabling.
     select("Lorvex in Slot:1", "Axis_X");
@@ -211,19 +185,9 @@ TEST_F(BasicOperation, HomeTurnsStopIntoHomeAndBack) {
 TEST_F(BasicOperation, EachJogWritesItsOwnBlockOnTopAndRestartsTheTimer) {
     open();
     click(kBackward);
-    const Texts example{"",
-                        "lorvexMF_SET_V(1,2,20000)",
-                        "lorvexMF_SET_AO(1,2,9)",
-                        "lorvexMF_SET_SV(1,2,20000)",
-                        "lorvexMF_NORMAL_SPEED(1,2,0)",
-                        "lorvexMF_SET_A(1,2,100000)",
-                        "lorvexMF_FIXED_MOVE(1,2,-10000)"};
-    EXPECT_EQ(commands(), example);
-    for (int r = 0; r < 7; ++r) {
-        EXPECT_EQ(rows().label(r), QStringLiteral(" %1").arg(r));
-        EXPECT_EQ(rows().marked(r), r % 2 == 0);
-    }
-    EXPECT_EQ(state.jogForward, 0);
+    ASSERT_EQ(rows().rowCount(), 7);
+    EXPECT_EQ(rows().command(0), "");
+    EXPECT_EQ(rows().command(6), "lorvexMF_FIXED_MOVE(1,2,-10000)");
     EXPECT_TRUE(screen->timerRunning(CBasicOperationDlg::kStatusTimer));
 
     click(kSCurve);
@@ -234,8 +198,23 @@ TEST_F(BasicOperation, EachJogWritesItsOwnBlockOnTopAndRestartsTheTimer) {
     EXPECT_EQ(rows().command(6), "lorvexMF_FIXED_MOVE(1,2,10000)");
     EXPECT_EQ(rows().label(7), " 0") << "the older block below";
     EXPECT_EQ(rows().command(13), "lorvexMF_FIXED_MOVE(1,2,-10000)");
-    EXPECT_EQ(moves(),
-              (Texts{"lorvexMF_FIXED_MOVE(1,2,-10000)", "lorvexMF_FIXED_MOVE(1,2,10000)"}));
+}
+
+// What a jog runs is what the axis kept, however the screen came to show it.
+TEST_F(BasicOperation, AStoredModeAndProfileAreWhatTheNextJogRuns) {
+    open();
+    click(kContinuousRadio);
+    click(kSCurve);
+    for (bool reopen : {false, true}) {
+        select("Lorvex in Slot:1", "Axis_X");
+        if (reopen) open();
+        select("Lorvex in Slot:1", "Axis_Y");
+        EXPECT_TRUE(checked(kContinuousRadio) && checked(kSCurve));
+        log.clear();
+        click(kForward);
+        EXPECT_EQ(moves(), Texts{"lorvexMF_CONTINUE_MOVE(1,2,10000)"}) << reopen;
+        EXPECT_EQ(log.textsOf("lorvexMF_SET_K"), Texts{"lorvexMF_SET_K(1,2,500)"}) << reopen;
+    }
 }
 
 TEST_F(BasicOperation, WithHomeChosenThePicturesStillJogWithoutAMove) {
@@ -262,23 +241,10 @@ TEST_F(BasicOperation, AModuleNodeJogsAndReadsWithItsWholeMask) {
     EXPECT_EQ(log.calls().size(), 12u) << "three values, eight inputs, one error code";
 }
 
-TEST_F(BasicOperation, AWholeModuleKeepsItsOwnValuesApartFromTheNextSlotsXAxis) {
-    remember("Lorvex in Slot:1");
-    open();
-    type(kV, "33333");
-    click(kSCurve);
-    select("LorvexF in Slot:2", "Axis_X");  // block 4 x 1 + 4 for the Part's numbering
-    EXPECT_EQ(text(kV), "20000");
-    EXPECT_TRUE(checked(kTCurve));
-    select("Lorvex in Slot:1");
-    EXPECT_EQ(text(kV), "33333");
-    EXPECT_TRUE(checked(kSCurve));
-}
-
 TEST_F(BasicOperation, TheServoCaptionAlwaysOffersWhatTheNextPressDoes) {
     open();
-    EXPECT_EQ(caption(kServo), "        Servo ON");
-    EXPECT_EQ(picture(kServoPicture), 197);
+    EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
+              std::pair(QString("        Servo ON"), 197));
     const std::tuple<const char*, int, const char*> presses[] = {
         {"        Servo OFF", 196, "lorvexMF_SERVO_ON(1,2)"},
         {"       Servo ON", 197, "lorvexMF_SERVO_OFF(1,2)"},
@@ -311,8 +277,8 @@ TEST_F(BasicOperation, TheServoCaptionAlwaysOffersWhatTheNextPressDoes) {
     // Reopened with the servo still on, the screen says so: the first press switches it off.
     remember("Lorvex in Slot:1", "Axis_Y");
     open();
-    EXPECT_EQ(caption(kServo), "        Servo OFF");
-    EXPECT_EQ(picture(kServoPicture), 196);
+    EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
+              std::pair(QString("        Servo OFF"), 196));
     click(kServo);
     EXPECT_EQ(log.texts(), Texts{"lorvexMF_SERVO_OFF(1,2)"});
 }
@@ -325,14 +291,11 @@ TEST_F(BasicOperation, StatusFieldsAndLampsFollowTheModule) {
     log.setResponder("lorvexMF_GET_DI", [&](const Call& c) { return inputs[c.args[2]]; });
     log.setResult("lorvexMF_GET_ERROR_CODE", 2);  // SLMT-
     open();
-    EXPECT_EQ(text(kLogicPosition), "100");
-    EXPECT_EQ(text(kEncoderPosition), "150");
-    EXPECT_EQ(text(kError), "-50") << "negative when the encoder is ahead";
-    EXPECT_EQ(text(kCurrentSpeed), "20000");
-    const std::pair<int, int> lamps[] = {{1130, 186}, {1133, 186}, {1135, 185}, {1134, 186},
-                                         {1136, 185}, {1057, 185}, {1131, 185}};
-    for (const auto& [id, bitmap] : lamps) EXPECT_EQ(picture(id), bitmap) << id;
-
+    EXPECT_EQ(
+        std::tuple(text(kLogicPosition), text(kEncoderPosition), text(kError), text(kCurrentSpeed)),
+        std::tuple("100", "150", "-50", "20000"))
+        << "the error is negative when the encoder is ahead";
+    EXPECT_EQ(picture(1135), 185) << "ORG reads 2: only 1 is active";
     EXPECT_EQ(text(kStopCause), "") << "no stop bit among 2";
 
     // Polled every 50 ms from the opening, before any jog: a limit switch
@@ -358,11 +321,34 @@ TEST_F(BasicOperation, StatusFieldsAndLampsFollowTheModule) {
         << "and shown again while the module still says so";
 }
 
-TEST_F(BasicOperation, EveryOpeningShowsTheLampsAsTheyAre) {
-    log.setResult("lorvexMF_GET_DI", 1);
+// Each lamp is lit by its own input of GET_DI, or by its bit of the error code.
+TEST_F(BasicOperation, EachLampIsLitByItsOwnSignal) {
+    struct Lamp {
+        const char* name;
+        int id;
+        int input;     // of GET_DI, or -1
+        int errorBit;  // of GET_ERROR_CODE, or -1
+    };
+    const Lamp lamps[] = {{"DRV", 1130, 0, -1},  {"LMT+", 1136, 1, -1}, {"LMT-", 1133, 2, -1},
+                          {"EMG", 1058, 3, -1},  {"ALM", 1132, 4, -1},  {"ORG", 1135, 5, -1},
+                          {"SD", 1056, 6, -1},   {"RDY", 1131, 8, -1},  {"SLMT+", 1057, -1, 0},
+                          {"SLMT-", 1134, -1, 1}};
+    int input = -1;
+    int errorBit = -1;
+    log.setResponder("lorvexMF_GET_DI", [&](const Call& c) { return c.args[2] == input; });
+    log.setResponder("lorvexMF_GET_ERROR_CODE",
+                     [&](const Call&) { return errorBit < 0 ? 0 : 1 << errorBit; });
     open();
-    EXPECT_EQ(picture(1130), 186);
-    open();  // the signal is still active: drawn active again, not left grey
+    for (const Lamp& lit : lamps) {
+        input = lit.input;
+        errorBit = lit.errorBit;
+        screen->RefreshAxisView();
+        for (const Lamp& l : lamps)
+            EXPECT_EQ(picture(l.id), l.id == lit.id ? 186 : 185) << lit.name << " lit; " << l.name;
+    }
+    input = 0;
+    open();
+    open();  // DRV is still active: every opening draws it so, none leaves it grey
     EXPECT_EQ(picture(1130), 186);
 }
 
@@ -442,19 +428,24 @@ TEST_F(BasicOperation, OnTheFlyStopAndClearCallWithoutRows) {
     EXPECT_EQ(rows().rowCount(), 7) << "only the jog wrote rows";
 }
 
-TEST_F(BasicOperation, HomingWritesItsBlockAndResetsThePositions) {
+// The search runs the mode and speed on the screen; the axis shows its mode again.
+TEST_F(BasicOperation, TheChosenHomeModeIsSearchedAndShownAgain) {
     log.setResult("lorvexMF_HOME_WAIT", 1);
     open();
     click(kHomeRadio);
-    log.clear();
+    choose(kHomeModeList, 3);
+    type(kHv, "4000");
     click(kStopHome);
-    EXPECT_EQ(
-        commands(),
-        (Texts{"", "lorvexMF_SET_MAX_V(1,2,2000000)", "lorvexMF_NORMAL_SPEED(1,2,0)",
-               "lorvexMF_SET_V(1,2,50000)", "lorvexMF_SET_A(1,2,100000)",
-               "lorvexMF_SET_HV(1,2,5000)", "lorvexMF_SET_HOME_MODE(1,2,2,2,1,1,120000)",
-               "lorvexMF_HOME_START(1,2)", "lorvexMF_SET_LP(1,2,0)", "lorvexMF_SET_EP(1,2,0)"}));
+    ASSERT_EQ(rows().rowCount(), 10);
+    EXPECT_EQ(std::tuple(commands()[5], commands()[6], commands()[9]),
+              std::tuple("lorvexMF_SET_HV(1,2,4000)", "lorvexMF_SET_HOME_MODE(1,2,0,2,2,0,120000)",
+                         "lorvexMF_SET_EP(1,2,0)"))
+        << "the positions reset at the end";
     EXPECT_FALSE(screen->homing());
+    select("Lorvex in Slot:1", "Axis_X");
+    EXPECT_EQ(get<QComboBox>(kHomeModeList)->currentIndex(), 6);
+    select("Lorvex in Slot:1", "Axis_Y");
+    EXPECT_EQ(get<QComboBox>(kHomeModeList)->currentIndex(), 3);
 }
 
 // While the four-axis module searches, the screen stays live but refuses a
@@ -588,15 +579,16 @@ TEST_F(BasicOperation, ARealModalVisitByKeyboardAndMouse) {
     state.currentAxisMask = 1;
     make();
     const int result = test::execActive(*screen, [&] {
-        EXPECT_TRUE(tree()->hasFocus());
-        EXPECT_TRUE(tree()->selectedItems().isEmpty()) << "the focus selects nothing";
+        QTreeWidget* tree = get<QTreeWidget>(kTree);
+        EXPECT_TRUE(tree->hasFocus());
+        EXPECT_TRUE(tree->selectedItems().isEmpty()) << "the focus selects nothing";
         EXPECT_EQ(state.currentCard, 5);
         // A mnemonic presses its button as a short animated click.
         QTest::keyClick(screen.get(), Qt::Key_F, Qt::AltModifier);  // "&Forward"
         EXPECT_TRUE(eventually([&] { return !moves().empty(); }));
         EXPECT_EQ(moves(), Texts{"quenbyMF_FIXED_MOVE(5,1,10000)"});
-        const QRect y = tree()->visualItemRect(tree()->topLevelItem(0)->child(1));
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, y.center());
+        const QRect y = tree->visualItemRect(tree->topLevelItem(0)->child(1));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, y.center());
         EXPECT_EQ(state.currentKind, ModuleKind::Lorvex);
         EXPECT_EQ(state.currentAxisMask, 2u);
         QTest::keyClick(screen.get(), Qt::Key_B, Qt::AltModifier);  // "&Backward"

@@ -35,15 +35,11 @@ class Probe : public Dialog {
 
 TEST(Dialog, EscapeAndTheWindowFrameReturnTwo) {
     test::ScriptedBoxes boxes;
-    {
+    for (const bool escape : {true, false}) {
         Probe d(boxes);
-        QTimer::singleShot(0, &d, [&] { QTest::keyClick(&d, Qt::Key_Escape); });
-        EXPECT_EQ(d.exec(), kResultReturn);
-    }
-    {
-        Probe d(boxes);
-        QTimer::singleShot(0, &d, [&] { d.close(); });
-        EXPECT_EQ(d.exec(), kResultReturn);
+        QTimer::singleShot(0, &d,
+                           [&] { escape ? QTest::keyClick(&d, Qt::Key_Escape) : void(d.close()); });
+        EXPECT_EQ(d.exec(), kResultReturn) << escape;
     }
 }
 
@@ -151,8 +147,7 @@ TEST(Dialog, ButtonCaptionsStartOnTheLeftOrStandCentred) {
     const auto [leftFirst, leftLast] = captionColumns(dialog.left);
     const auto [midFirst, midLast] = captionColumns(dialog.centred);
     const int width = dialog.left->width();
-    ASSERT_GE(leftLast, 0) << "no caption drawn";
-    ASSERT_GE(midLast, 0) << "no caption drawn";
+    ASSERT_GE(std::min(leftLast, midLast), 0) << "no caption drawn";
     EXPECT_LT(leftLast, width / 3) << "a left caption lies in the button's first third";
     EXPECT_NEAR((midFirst + midLast) / 2, width / 2, 4) << "a centred caption stands in the middle";
 }

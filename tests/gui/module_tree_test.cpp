@@ -45,13 +45,9 @@ TEST(ModuleTree, ListsRegisteredModulesWithTheirAxesAndReportsWhatAnItemStandsFo
     tree.setCurrentItem(tree.topLevelItem(1)->child(3));
     ASSERT_EQ(chosen.count(), 1);
     const auto u = chosen.takeFirst().at(0).value<ModuleSelection>();
-    EXPECT_EQ(u.kind, ModuleKind::Lorvex);
-    EXPECT_EQ(u.card, 3);
-    EXPECT_EQ(u.mask, 8u);
-    EXPECT_EQ(u.axisIndex, 3);
-    EXPECT_FALSE(u.moduleNode);
-    EXPECT_EQ(u.moduleLabel, "LorvexF in Slot:3");
-    EXPECT_EQ(u.axisLabel, "Axis_U");
+    EXPECT_EQ(std::tuple(u.kind, u.card, u.mask, u.axisIndex, u.moduleNode),
+              std::tuple(ModuleKind::Lorvex, std::uint8_t{3}, 8u, 3, false));
+    EXPECT_EQ(u.moduleLabel + " " + u.axisLabel, "LorvexF in Slot:3 Axis_U");
 
     tree.setCurrentItem(tree.topLevelItem(0));
     const auto quenby = chosen.takeFirst().at(0).value<ModuleSelection>();
@@ -66,9 +62,8 @@ TEST(ModuleTree, KindAndCardComeFromTheSlotTableNotFromTheLabel) {
     ModuleTree tree(ModuleTree::Contents::ModulesAndAxes, {152, 145});
     tree.fill(t);
     const ModuleSelection s = tree.selectionOf(tree.topLevelItem(2));
-    EXPECT_EQ(s.kind, ModuleKind::Lorvex);
-    EXPECT_EQ(s.card, 6);
-    EXPECT_EQ(s.mask, 15u);
+    EXPECT_EQ(std::tuple(s.kind, s.card, s.mask),
+              std::tuple(ModuleKind::Lorvex, std::uint8_t{6}, 15u));
 }
 
 TEST(ModuleTree, FourAxisModulesOnlyHaveNoAxesAndRestoreTheirModule) {

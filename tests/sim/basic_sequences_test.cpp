@@ -31,49 +31,34 @@ JogRequest jog(ModuleKind kind, int card, int axis, std::int32_t p) {
     return r;
 }
 
-TEST(BasicOnSim, AForwardJogEndsExactlyOnItsDistanceForBothKinds) {
-    SimBench bench;
-    SettingsImage settings;
-    settings.record(SimBench::kLorvexCard, 1).maxV.first = 2000000;
-    for (auto [lib, card] : {std::pair<MotionLibrary*, int>{&bench.lorvex, SimBench::kLorvexCard},
-                             {&bench.quenby, SimBench::kQuenbyCard}}) {
-        lib->SERVO_ON(card, 2);
-        JogRequest r = jog(lib->kind(), card, 1, 12345);
-        r.accMode = 1;  // S-curve
-        RunJogSequence(lib, r, settings);
-        const auto samples = bench.record(*lib, card, 2, 5);
-        EXPECT_GT(peakSpeed(samples), 10000);
-        AxisStatus s;
-        readAxisStatus(lib, r.target, s);
-        EXPECT_EQ(s.logicPosition, 12345);
-        EXPECT_EQ(s.encoderPosition, 12345);
-        EXPECT_EQ(s.error, 0);
-        EXPECT_EQ(s.currentSpeed, 0);
-
-        r.forward = false;
-        r.values.p = 345;
-        RunJogSequence(lib, r, settings);
-        bench.record(*lib, card, 2, 5);
-        readAxisStatus(lib, r.target, s);
-        EXPECT_EQ(s.logicPosition, 12000);
-    }
-}
-
-TEST(BasicOnSim, AHomeSearchEndsWithBothPositionsAtZero) {
+// A jog there and back, then a home search, on both kinds of module.
+TEST(BasicOnSim, JogsEndOnTheirDistanceAndAHomeSearchZeroesBothPositions) {
     SimBench bench;
     SettingsImage settings;
     settings.record(SimBench::kLorvexCard, 0).maxV.first = 2000000;
     ClockHost host(bench.clock);
     for (auto [lib, card] : {std::pair<MotionLibrary*, int>{&bench.lorvex, SimBench::kLorvexCard},
                              {&bench.quenby, SimBench::kQuenbyCard}}) {
+        SCOPED_TRACE(card);
         lib->SERVO_ON(card, 1);
-        RunJogSequence(lib, jog(lib->kind(), card, 0, 30000), settings);
-        bench.record(*lib, card, 1, 5);
-        const MotionTarget x{lib->kind(), static_cast<std::uint8_t>(card), 1, 0};
-        const HomingOutcome out = RunHomingSequence(lib, {x, 5000, 6}, settings, host);
-        EXPECT_FALSE(out.abandoned);
+        JogRequest r = jog(lib->kind(), card, 0, 12345);
+        r.profile = Profile::SCurve;
+        RunJogSequence(*lib, r, settings);
+        EXPECT_GT(peakSpeed(bench.record(*lib, card, 1, 5)), 10000);
         AxisStatus s;
-        readAxisStatus(lib, x, s);
+        readAxisStatus(lib, r.target, s);
+        EXPECT_EQ(s.logicPosition, 12345);
+        EXPECT_EQ(s.encoderPosition, 12345);
+        r.forward = false;
+        r.values.p = 345;
+        RunJogSequence(*lib, r, settings);
+        bench.record(*lib, card, 1, 5);
+        readAxisStatus(lib, r.target, s);
+        EXPECT_EQ(s.logicPosition, 12000);
+
+        const HomingOutcome out = RunHomingSequence(*lib, {r.target, 5000, 6}, settings, host);
+        EXPECT_FALSE(out.abandoned);
+        readAxisStatus(lib, r.target, s);
         EXPECT_EQ(s.logicPosition, 0);
         EXPECT_EQ(s.encoderPosition, 0);
         EXPECT_EQ(s.currentSpeed, 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "basic/homing_sequence.h"
 #include "sim/axis_model.h"
 #include "sim_bench.h"
 
@@ -7,28 +8,34 @@ namespace velmira {
 namespace {
 
 struct HomeCase {
-    const char* item;
-    std::array<int, 4> codes;  // near-home, home, index, offset
-    std::int32_t end;          // on the default machine, from 0
+    int item;          // of the home Mode list; -1 none
+    const char* what;  // the steps it searches
+    std::int32_t end;  // on the default machine, from 0
     bool fails = false;
 };
 
 // The default machine: SD cam -70000..-58000, home sensor -62000..-60000,
 // index pulses at ...-63000, -59000, -55000..., limits at +-100000.
 const HomeCase kHomeList[] = {
-    {"NearHome, Lmt-", {2, 0, 0, 0}, -58000},
-    {"Home, Lmt-", {0, 2, 0, 0}, -60000},
-    {"NearHome, Home, Lmt-", {2, 2, 0, 0}, -60000},
-    {"Home, Index, Lmt-", {0, 2, 2, 0}, -63000},
-    {"NearHome, Index, Lmt-", {2, 0, 2, 0}, -59000},
-    {"NearHome, Home, Index, Lmt-", {2, 2, 2, 0}, -63000},
-    {"NearHome,Home,Lmt-,Index,Offset,Lmt+", {2, 2, 1, 1}, -59000 + 120000},
-    {"no item: the offset runs into LMT-", {2, 2, 2, 2}, -100000, true},
+    {0, "NearHome, Lmt-", -58000},
+    {1, "Home, Lmt-", -60000},
+    {2, "NearHome, Home, Lmt-", -60000},
+    {3, "Home, Index, Lmt-", -63000},
+    {4, "NearHome, Index, Lmt-", -59000},
+    {5, "NearHome, Home, Index, Lmt-", -63000},
+    {6, "NearHome,Home,Lmt-,Index,Offset,Lmt+", -59000 + 120000},
+    {-1, "no item: the offset runs into LMT-", -100000, true},
+    {7, "past the list: as no item", -100000, true},
 };
 
-TEST(SimHoming, FourAxisSearchEndsWhereTheMachinePutsIt) {
+// The four-axis module searches while the program polls; the two-axis one
+// returns from AUTO_HOME when both axes are home.
+TEST(SimHoming, SearchesEndWhereTheMachinePutsThemOnBothKinds) {
     for (const HomeCase& c : kHomeList) {
-        SimBench bench;
+        SCOPED_TRACE(c.what);
+        RackDescription machine;
+        machine.bySlot[5].axes[1].start = 30000;  // Y has further to go
+        SimBench bench(machine);
         auto& lib = bench.lorvex;
         constexpr int card = SimBench::kLorvexCard;
         // What the program sends for the HOME button.
@@ -36,36 +43,29 @@ TEST(SimHoming, FourAxisSearchEndsWhereTheMachinePutsIt) {
         lib.SET_V(card, 4, 50000);
         lib.SET_A(card, 4, 100000);
         lib.SET_HV(card, 4, 5000);
-        lib.SET_HOME_MODE(card, 4, c.codes[0], c.codes[1], c.codes[2], c.codes[3], 120000);
+        const HomeStepCodes h = homeStepCodes(c.item);
+        lib.SET_HOME_MODE(card, 4, h.nearHome, h.home, h.index, h.offset, 120000);
         lib.HOME_START(card, 4);
         bench.clock.advanceMs(100);
-        EXPECT_EQ(lib.HOME_WAIT(card, 4), 0) << c.item << ": still searching";
-        ASSERT_TRUE(bench.runUntil([&] { return lib.HOME_WAIT(card, 4) != 0; })) << c.item;
-        EXPECT_EQ(lib.GET_LP(card, 4), c.end) << c.item;
-        EXPECT_EQ(lib.GET_EP(card, 4), c.end) << c.item;
+        EXPECT_EQ(lib.HOME_WAIT(card, 4), 0) << "still searching";
+        ASSERT_TRUE(bench.runUntil([&] { return lib.HOME_WAIT(card, 4) != 0; }));
+        EXPECT_EQ(lib.GET_LP(card, 4), c.end);
+        EXPECT_EQ(lib.GET_EP(card, 4), c.end);
         EXPECT_EQ(lib.GET_CV(card, 4), 0);
-        EXPECT_EQ((lib.GET_ERROR_CODE(card, 4) & axis_error::kHomeFailed) != 0, c.fails) << c.item;
+        EXPECT_EQ((lib.GET_ERROR_CODE(card, 4) & axis_error::kHomeFailed) != 0, c.fails);
         EXPECT_EQ(lib.GET_LP(card, 1), 0) << "the other axes stay";
-    }
-}
 
-TEST(SimHoming, TwoAxisAutoHomeReturnsWhenBothAxesAreHome) {
-    for (const HomeCase& c : kHomeList) {
-        RackDescription machine;
-        machine.bySlot[5].axes[1].start = 30000;  // Y has further to go
-        SimBench bench(machine);
-        auto& lib = bench.quenby;
-        constexpr int card = SimBench::kQuenbyCard;
-        lib.SET_MAX_V(card, 3, 2000000);
-        lib.SET_A(card, 3, 100000);
-        lib.SET_SV(card, 3, 1000);
+        auto& two = bench.quenby;
+        constexpr int card2 = SimBench::kQuenbyCard;
+        two.SET_MAX_V(card2, 3, 2000000);
+        two.SET_A(card2, 3, 100000);
+        two.SET_SV(card2, 3, 1000);
         const std::int64_t before = bench.clock.nowMicros();
-        lib.AUTO_HOME(card, 3, c.codes[0], c.codes[1], c.codes[2], c.codes[3], 120000, 50000, 5000,
-                      6000);
+        two.AUTO_HOME(card2, 3, h.nearHome, h.home, h.index, h.offset, 120000, 50000, 5000, 6000);
         EXPECT_GT(bench.clock.nowMicros() - before, 1000000) << "the call took the search's time";
-        EXPECT_EQ(lib.GET_LP(card, 1), c.end) << c.item;
-        EXPECT_EQ(lib.GET_LP(card, 2), c.end - 30000) << c.item << ": counted from where Y started";
-        EXPECT_EQ(lib.GET_DI(card, 3, 0), 0) << "nothing drives any more";
+        EXPECT_EQ(two.GET_LP(card2, 1), c.end);
+        EXPECT_EQ(two.GET_LP(card2, 2), c.end - 30000) << "counted from where Y started";
+        EXPECT_EQ(two.GET_DI(card2, 3, 0), 0) << "nothing drives any more";
     }
 }
 

@@ -1,101 +1,110 @@
+// Interpolation on the simulated rack: the runs the Advanced Features screen
+// sends (RunInterpolation), and what the axes then do.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
+#include "advanced/interpolation_sequence.h"
 #include "sim_bench.h"
 
 namespace velmira {
 namespace {
 
 constexpr int kCard = SimBench::kLorvexCard;
+using enum PathMode;
+using enum Profile;
+using enum Symmetry;
 
 struct Point {
     double x, y, z;
+    Point operator-(const Point& o) const { return {x - o.x, y - o.y, z - o.z}; }
+    double dot(const Point& o) const { return x * o.x + y * o.y + z * o.z; }
 };
 
+// Axis1 X, Axis2 Y, Axis3 Z.
+InterpolationRequest run(PathMode mode, Profile profile, Symmetry symmetry,
+                         ArcDirection direction = ArcDirection::CW) {
+    InterpolationRequest r;
+    r.card = kCard;
+    r.axis1 = 1;
+    r.axis2 = 2;
+    r.axis3 = 4;
+    r.mode = mode;
+    r.profile = profile;
+    r.symmetry = symmetry;
+    r.direction = direction;
+    r.values = {
+        .vsv = 500, .vv = 20000, .va = 80000, .vd = 30000, .vk = 1000000, .vl = 400000, .vao = 20};
+    return r;
+}
+
 // Logic positions of X, Y and Z every 5 ms until X and Y have stopped.
-std::vector<Point> track(SimBench& bench) {
+std::vector<Point> track(SimBench& bench, int first = 1, int second = 2) {
     auto& lib = bench.lorvex;
     std::vector<Point> path;
     for (int i = 0; i < 200000; ++i) {
-        path.push_back({static_cast<double>(lib.GET_LP(kCard, 1)),
-                        static_cast<double>(lib.GET_LP(kCard, 2)),
+        path.push_back({static_cast<double>(lib.GET_LP(kCard, first)),
+                        static_cast<double>(lib.GET_LP(kCard, second)),
                         static_cast<double>(lib.GET_LP(kCard, 4))});
-        if (lib.GET_DI(kCard, 1, 0) == 0 && lib.GET_DI(kCard, 2, 0) == 0 && i > 0) break;
+        if (i > 0 && lib.GET_DI(kCard, first, 0) == 0 && lib.GET_DI(kCard, second, 0) == 0) break;
         bench.clock.advanceMs(5);
     }
     return path;
 }
 
-void vectorProfile(MotionLibrary& lib, int mode) {
-    lib.VECTOR_SPEED(kCard, mode);
-    lib.SET_VSV(kCard, 500);
-    lib.SET_VV(kCard, 20000);
-    lib.SET_VA(kCard, 80000);
-    lib.SET_VD(kCard, 30000);
-    lib.SET_VK(kCard, 1000000);
-    lib.SET_VL(kCard, 400000);
-    lib.SET_VAO(kCard, 20);
-}
+TEST(SimInterpolation, LinesEndOnTheirFinishAndStayOnTheLineInEveryProfile) {
+    for (const PathMode mode : {Linear2D, Linear3D}) {
+        for (const Profile profile : {Constant, TCurve, SCurve}) {
+            for (const Symmetry symmetry : {Symmetric, Asymmetric}) {
+                SCOPED_TRACE(::testing::Message() << "mode " << static_cast<int>(mode)
+                                                  << ", profile " << static_cast<int>(profile)
+                                                  << ", symmetry " << static_cast<int>(symmetry));
+                const bool threeD = mode == Linear3D;
+                SimBench bench;
+                bench.lorvex.SET_LP(kCard, 4, 100);
+                InterpolationRequest r = run(mode, profile, symmetry);
+                r.values.fp1 = 10000;
+                r.values.fp2 = threeD ? -12345 : 5000;
+                r.values.fp3 = 7000;
+                r.forward = threeD;  // the 2D lines run backward, to -10000, -5000
+                RunInterpolation(bench.lorvex, r);
+                const Point finish =
+                    threeD ? Point{10000, -12345, 7100} : Point{-10000, -5000, 100};
+                const auto path = track(bench);
+                ASSERT_GT(path.size(), 10u);
+                EXPECT_EQ(path.back().x, finish.x);
+                EXPECT_EQ(path.back().y, finish.y);
+                EXPECT_EQ(path.back().z, finish.z);
 
-TEST(SimInterpolation, LinesEndOnTheirFinishAndStayOnTheLine) {
-    for (const int mode : {0, 1, 2, 3, 4, 7, 8, 9, 10, 11}) {
-        const bool threeD = mode >= 7;
-        SimBench bench;
-        auto& lib = bench.lorvex;
-        lib.SET_LP(kCard, 4, 100);
-        lib.AXIS_ASSIGN(kCard, 1, 2, threeD ? 4 : 0);
-        vectorProfile(lib, mode);
-        if (threeD) {
-            lib.LINE_3D(kCard, 30000, -12345, 7000);
-        } else {
-            lib.LINE_2D(kCard, -10000, -5000);
-        }
-        const Point finish = threeD ? Point{30000, -12345, 7100} : Point{-10000, -5000, 100};
-        const auto path = track(bench);
-        ASSERT_GT(path.size(), 10u) << "mode " << mode;
-        const Point& end = path.back();
-        EXPECT_EQ(end.x, finish.x) << "mode " << mode;
-        EXPECT_EQ(end.y, finish.y) << "mode " << mode;
-        EXPECT_EQ(end.z, finish.z) << "mode " << mode;
-
-        const Point start = path.front();
-        const Point d{finish.x - start.x, finish.y - start.y, finish.z - start.z};
-        const double length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-        double worst = 0, fastest = 0;
-        for (std::size_t i = 0; i < path.size(); ++i) {
-            const Point r{path[i].x - start.x, path[i].y - start.y, path[i].z - start.z};
-            const double along = (r.x * d.x + r.y * d.y + r.z * d.z) / length;
-            const double off2 = r.x * r.x + r.y * r.y + r.z * r.z - along * along;
-            worst = std::max(worst, std::sqrt(std::max(0.0, off2)));
-            if (i > 0) {
-                const Point s{path[i].x - path[i - 1].x, path[i].y - path[i - 1].y,
-                              path[i].z - path[i - 1].z};
-                fastest = std::max(fastest, std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z) / 0.005);
+                const Point d = finish - path.front();
+                double worst = 0, fastest = 0;
+                for (std::size_t i = 1; i < path.size(); ++i) {
+                    const Point p = path[i] - path.front();
+                    const double along = p.dot(d) / std::sqrt(d.dot(d));
+                    worst = std::max(worst, std::sqrt(std::max(0.0, p.dot(p) - along * along)));
+                    const Point step = path[i] - path[i - 1];
+                    fastest = std::max(fastest, std::sqrt(step.dot(step)) / 0.005);
+                }
+                EXPECT_LE(worst, 1.0) << "off the line";
+                EXPECT_LE(fastest, 20000 * 1.01 + 400) << "above VV";
+                EXPECT_GT(fastest, 19000) << "VV reached";
             }
         }
-        EXPECT_LE(worst, 1.0) << "mode " << mode << ": off the line";
-        EXPECT_LE(fastest, 20000 * 1.01 + 400) << "mode " << mode << ": above VV";
-        EXPECT_GT(fastest, 19000) << "mode " << mode << ": VV reached";
     }
 }
 
 TEST(SimInterpolation, ArcsKeepTheirRadiusAndEndOnTheFinish) {
     // Centre 3000 along X; the finish is the point a quarter turn away.
-    for (const bool cw : {true, false}) {
+    for (const ArcDirection direction : {ArcDirection::CW, ArcDirection::CCW}) {
+        const bool cw = direction == ArcDirection::CW;
         SimBench bench;
-        auto& lib = bench.lorvex;
-        lib.SET_LP(kCard, 1, 500);
-        lib.SET_LP(kCard, 2, -200);
-        lib.AXIS_ASSIGN(kCard, 1, 2, 0);
-        vectorProfile(lib, 5);
+        bench.lorvex.SET_LP(kCard, 1, 500);
+        bench.lorvex.SET_LP(kCard, 2, -200);
+        InterpolationRequest r = run(Circular, TCurve, Symmetric, direction);
         const int fy = cw ? 3000 : -3000;
-        if (cw) {
-            lib.ARC_CW(kCard, 3000, 0, 3000, fy);
-        } else {
-            lib.ARC_CCW(kCard, 3000, 0, 3000, fy);
-        }
+        r.values.cp1 = r.values.fp1 = 3000;
+        r.values.fp2 = fy;
+        RunInterpolation(bench.lorvex, r);
         const auto path = track(bench);
         const double cx = 3500, cy = -200;
         for (const Point& p : path) {
@@ -112,17 +121,13 @@ TEST(SimInterpolation, ArcsKeepTheirRadiusAndEndOnTheFinish) {
 
 TEST(SimInterpolation, CirclesComeBackToTheirStart) {
     SimBench bench;
-    auto& lib = bench.lorvex;
-    lib.AXIS_ASSIGN(kCard, 2, 8, 0);  // Y and U
-    vectorProfile(lib, 6);
-    lib.CIRCLE_CCW(kCard, 0, -2000);
-    std::vector<Point> path;
-    for (int i = 0; i < 100000; ++i) {
-        path.push_back({static_cast<double>(lib.GET_LP(kCard, 2)),
-                        static_cast<double>(lib.GET_LP(kCard, 8)), 0});
-        if (i > 0 && lib.GET_DI(kCard, 2, 0) == 0) break;
-        bench.clock.advanceMs(5);
-    }
+    InterpolationRequest r = run(Circular, TCurve, Asymmetric, ArcDirection::CCW);
+    r.axis1 = 2;  // Y and U
+    r.axis2 = 8;
+    r.values.cp2 = 2000;
+    r.forward = false;  // the centre at -2000 on U
+    RunInterpolation(bench.lorvex, r);
+    const auto path = track(bench, 2, 8);
     double farthest = 0;
     for (const Point& p : path) {
         EXPECT_NEAR(std::hypot(p.x, p.y + 2000), 2000, 1.0);
@@ -131,7 +136,7 @@ TEST(SimInterpolation, CirclesComeBackToTheirStart) {
     EXPECT_NEAR(farthest, 4000, 2) << "a whole turn passes the opposite point";
     EXPECT_EQ(path.back().x, 0);
     EXPECT_EQ(path.back().y, 0);
-    EXPECT_EQ(lib.GET_LP(kCard, 1), 0);
+    EXPECT_EQ(bench.lorvex.GET_LP(kCard, 1), 0);
 }
 
 TEST(SimInterpolation, StopsAndRefusals) {
@@ -142,9 +147,9 @@ TEST(SimInterpolation, StopsAndRefusals) {
     bench.clock.advanceMs(200);
     EXPECT_EQ(lib.GET_LP(kCard, 1), 0) << "the same axis twice moves nothing";
 
-    lib.AXIS_ASSIGN(kCard, 1, 2, 0);
-    vectorProfile(lib, 1);
-    lib.LINE_2D(kCard, 200000, 0);  // X runs into LMT+ at 100000
+    InterpolationRequest r = run(Linear2D, TCurve, Symmetric);
+    r.values.fp1 = 200000;  // X runs into LMT+ at 100000
+    RunInterpolation(lib, r);
     const auto path = track(bench);
     EXPECT_EQ(path.back().x, 100000);
     EXPECT_EQ(lib.GET_DI(kCard, 1, 1), 1);
@@ -154,32 +159,33 @@ TEST(SimInterpolation, StopsAndRefusals) {
     lib.LINE_2D(kCard, 1, 1);  // ignored while the line runs
     lib.STOP_SLOWLY(kCard, 2);
     lib.CLEAR_STOP(kCard);
-    const auto braking = track(bench);
-    const Point rest = braking.back();
+    const Point rest = track(bench).back();
     EXPECT_LT(rest.x, 100000);
     EXPECT_GT(rest.x, 50000) << "stopped part way";
     EXPECT_EQ(100000 - rest.x, -rest.y) << "on the line";
 
     // VD or VL of 0: no braking ramp, the path stops within a tick.
-    for (const int mode : {3, 4}) {
-        vectorProfile(lib, mode);
-        lib.SET_VD(kCard, 0);
-        lib.SET_VL(kCard, 0);
-        lib.LINE_2D(kCard, -40000, 40000);
+    for (const Profile profile : {TCurve, SCurve}) {
+        r = run(Linear2D, profile, Asymmetric);
+        r.values.vd = r.values.vl = 0;
+        r.values.fp1 = -40000;
+        r.values.fp2 = 40000;
+        RunInterpolation(lib, r);
         bench.clock.advanceMs(1000);
         lib.STOP_SLOWLY(kCard, 1);
         bench.clock.advanceMs(2);
-        EXPECT_EQ(lib.GET_DI(kCard, 1, 0), 0) << "mode " << mode;
-        EXPECT_EQ(lib.GET_DI(kCard, 2, 0), 0) << "mode " << mode;
+        EXPECT_EQ(lib.GET_DI(kCard, 1, 0), 0) << static_cast<int>(profile);
+        EXPECT_EQ(lib.GET_DI(kCard, 2, 0), 0) << static_cast<int>(profile);
     }
 }
 
 TEST(SimInterpolation, AssigningAxesMidPathMovesOnlyTheAxesTheNextPathUses) {
     SimBench bench;
     auto& lib = bench.lorvex;
-    lib.AXIS_ASSIGN(kCard, 1, 2, 0);
-    vectorProfile(lib, 1);
-    lib.LINE_2D(kCard, 30000, -20000);
+    InterpolationRequest r = run(Linear2D, TCurve, Symmetric);
+    r.values.fp1 = 30000;
+    r.values.fp2 = -20000;
+    RunInterpolation(lib, r);
     bench.clock.advanceMs(100);
     lib.AXIS_ASSIGN(kCard, 0, 0, 0);  // no axes at all while X and Y run
     bench.clock.advanceMs(100);

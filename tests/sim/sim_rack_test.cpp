@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hw/call_log.h"
 #include "hw/discovery.h"
 
 namespace velmira {
@@ -65,27 +64,6 @@ TEST(SimRack, OnTheSteadyClockAxesMoveInRealTime) {
     // At least 200 ms have passed at 20000 pulses/s; how much more is up to the machine.
     EXPECT_GE(quenby.GET_LP(2, 1), 3980);
     EXPECT_EQ(quenby.GET_DI(2, 1, 0), 1);
-}
-
-TEST(MotionLibrary, PassesArgumentsInTheirCWidths) {
-    CallLog log;
-    RecordingMotionLibrary lib(ModuleKind::Lorvex, log);
-    lib.SET_AO(257, 0x10002, 70000);
-    lib.SET_SLMT(1, 1, -5, 3000000000u, 258);
-    lib.SET_HOME_MODE(1, 2, 1, 2, 0, 1, -9);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{"lorvexMF_SET_AO(1,2,4464)",
-                                                     "lorvexMF_SET_SLMT(1,1,-5,-1294967296,2)",
-                                                     "lorvexMF_SET_HOME_MODE(1,2,1,2,0,1,-9)"}));
-}
-
-TEST(MotionLibrary, GivesScriptedResultsInTheResultType) {
-    CallLog log;
-    RecordingMotionLibrary lib(ModuleKind::Quenby, log);
-    log.setResult("quenbyMF_REGISTRATION", 0x101);
-    log.setResult("quenbyMF_GET_ERROR_CODE", -1);
-    EXPECT_EQ(lib.REGISTRATION(1, 1), 1) << "an 8-bit result";
-    EXPECT_EQ(lib.GET_ERROR_CODE(1, 1), 0xFFFFFFFFu);
-    EXPECT_EQ(log.calls()[0].result, 0x101);
 }
 
 }  // namespace

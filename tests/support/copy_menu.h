@@ -49,13 +49,6 @@ class CopyMenu {
         QCoreApplication::sendEvent(list_.viewport(), &e);
         EXPECT_TRUE(eventually([&] { return menu_->isVisible(); })) << "no menu";
     }
-    // A press held still until the menu opens, then let go.
-    void holdPress(int row) {
-        QTest::mousePress(list_.viewport(), Qt::LeftButton, {}, rowCenter(row));
-        EXPECT_TRUE(eventually([&] { return menu_->isVisible(); })) << "no menu";
-        QTest::mouseRelease(list_.viewport(), Qt::LeftButton, {}, rowCenter(row));
-    }
-    // Clicks an item of the open menu.
     void choose(const char* name) {
         QAction* a = action(name);
         ASSERT_TRUE(menu_->isVisible());

@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <array>
 
-#include "hw/call_log.h"
 #include "state/app_context.h"
+#include "support/call_log.h"
 #include "support/scripted_boxes.h"
 
 namespace velmira::test {

@@ -42,10 +42,9 @@ cmp -s "$file" "$work/copy.ini" || fail "restore did not bring back the earlier 
 
 head -c 100 "$work/copy.ini" >"$work/short.ini"
 expect 1 check "$work/short.ini"
-expect_error "no such file or folder" dump "$work/missing.ini"
-expect_error "is a folder" check "$work"
+# The messages themselves are checked in process (tool/config_tool_test.cpp).
 expect_error "no verb given"
-expect_error "outside 8000 to 4000000" set "$file" --card 2 --axis X --entry maxV --first 5
+expect_error "no such file or folder" dump "$work/missing.ini"
 
 # Names that are no UTF-8 would be changed on the way to the file: refused at
 # once, shown escaped, with nothing written.

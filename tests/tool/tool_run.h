@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
 #include <QStringList>
 #include <QTextStream>
 #include <string>
 
+#include "support/small_card.h"
 #include "tool/config_tool.h"
 
 namespace velmira::test {
@@ -25,16 +24,6 @@ inline ToolRun runTool(const QStringList& args) {
     r.out = out.toStdString();
     r.err = err.toStdString();
     return r;
-}
-
-inline QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 }  // namespace velmira::test

@@ -1,4 +1,4 @@
-#include "hw/call_log.h"
+#include "support/call_log.h"
 
 #include "hw/call_text.h"
 
