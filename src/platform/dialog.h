@@ -115,6 +115,10 @@ class Dialog : public QDialog {
         return true;
     }
 
+    // Buttons that can be checked: radio buttons and check boxes.
+    bool isChecked(int id) const;
+    void check(int id);
+
   protected:
     MessageBoxes& boxes() const { return boxes_; }
 
@@ -142,9 +146,6 @@ class Dialog : public QDialog {
     QGroupBox* addGroupBox(const QString& text, const QRect& du);
 
     void enable(std::initializer_list<int> ids, bool on);
-    // Buttons that can be checked: radio buttons and check boxes.
-    bool isChecked(int id) const;
-    void check(int id);
 
     virtual void onInitDialog() {}
     virtual void onTimer(int timerId) { Q_UNUSED(timerId); }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <cstddef>
 #include <optional>
 
@@ -20,8 +19,7 @@ struct Radio {
 template <class E, std::size_t N>
 void showRadio(Dialog& screen, const Radio<E> (&group)[N], E value) {
     for (const Radio<E>& r : group) {
-        if (r.value != value) continue;
-        if (auto* b = screen.controlAs<QAbstractButton>(r.id)) b->setChecked(true);
+        if (r.value == value) screen.check(r.id);
     }
 }
 
@@ -29,8 +27,7 @@ void showRadio(Dialog& screen, const Radio<E> (&group)[N], E value) {
 template <class E, std::size_t N>
 std::optional<E> checkedRadio(const Dialog& screen, const Radio<E> (&group)[N]) {
     for (const Radio<E>& r : group) {
-        const auto* b = screen.controlAs<QAbstractButton>(r.id);
-        if (b && b->isChecked()) return r.value;
+        if (screen.isChecked(r.id)) return r.value;
     }
     return std::nullopt;
 }
