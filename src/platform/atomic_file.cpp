@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>  // renameat2
 #include <cstring>
 
 #include "platform/host_file.h"
@@ -92,13 +93,15 @@ int AtomicFile::writeRestOf(int fd) {
     }
 }
 
-int AtomicFile::commit() {
+int AtomicFile::commit(bool replace) {
     if (fd_ < 0) return EBADF;
     if (failed_) return failed_;
     int error = ::fsync(fd_) == 0 ? 0 : errno;
     if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
-    if (error == 0 && ::rename(tempPath_.constData(), QFile::encodeName(path_).constData()) != 0) {
+    if (error == 0 &&
+        ::renameat2(AT_FDCWD, tempPath_.constData(), AT_FDCWD, QFile::encodeName(path_).constData(),
+                    replace ? 0 : RENAME_NOREPLACE) != 0) {
         error = errno;
     }
     if (error != 0) {

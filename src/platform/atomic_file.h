@@ -30,7 +30,9 @@ class AtomicFile {
     // Writes what is left to read of `fd`, in chunks, so a file of any size
     // costs a fixed amount of memory.
     int writeRestOf(int fd);
-    int commit();
+    // With `replace` false, a file that has come to the path meanwhile is kept
+    // and commit() fails with EEXIST.
+    int commit(bool replace = true);
 
     // Removes what interrupted saves of this file left beside it: regular
     // files of exactly the temporary-file pattern, nothing else. Only for a

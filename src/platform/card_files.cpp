@@ -1,5 +1,6 @@
 #include "platform/card_files.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/atomic_file.h"
 #include "platform/host_file.h"
 
 namespace velmira {
@@ -97,6 +99,37 @@ Result<> CardFiles::prepare(const QString& root) {
     const QString folder = root + QStringLiteral("/Pelmoran");
     if (QDir().mkpath(folder)) return {};
     return Failure{"cannot create the card folder " + folder.toStdString()};
+}
+
+Result<QString> CardFiles::writeNewFile(const QString& name, const QByteArray& bytes) const {
+    const auto why = [](int error) { return Failure{fileErrorText(error, {}, FileOn::Card)}; };
+    if (name.isEmpty() || name.contains(u'/') || name.startsWith(u'.')) return why(EINVAL);
+    if (!QFileInfo(root_).isDir()) return why(ENOENT);
+    const QString folder = root_ + QStringLiteral("/Pelmoran");
+    const LinkEnd end = followLinks(folder);
+    if (end.error) return why(end.error);
+    if (!QFileInfo(end.path).isDir() &&
+        ::mkdir(QFile::encodeName(end.path).constData(), 0777) != 0) {
+        return why(errno == EEXIST ? ENOTDIR : errno);  // a file stands there
+    }
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    // A name taken (even while this file is written) is never replaced: the
+    // next number is tried.
+    for (int n = 1; n < 1000; ++n) {
+        const QString path =
+            end.path + u'/' + (n == 1 ? name : stem + u'-' + QString::number(n) + extension);
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) continue;
+        AtomicFile file(path);
+        int error = file.open();
+        if (!error) error = file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (!error) error = file.commit(false);
+        if (error == EEXIST) continue;
+        if (error) return why(error);
+        return path;
+    }
+    return why(EEXIST);
 }
 
 }  // namespace velmira

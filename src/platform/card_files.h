@@ -33,6 +33,13 @@ class CardFiles {
     // Creates the card folder with "Pelmoran" in it, so the default set-up can save.
     static Result<> prepare(const QString& root);
 
+    // Writes a new file named `name` into the card's Pelmoran folder (made when
+    // missing; the card itself never is) in one step: the file is there whole
+    // or not at all. A name already taken gets "-2", "-3", ... before its
+    // extension, so nothing on the card is replaced. Returns the host path
+    // written; a failure says why ("the card is full", "no such file or folder" with no card, ...).
+    Result<QString> writeNewFile(const QString& name, const QByteArray& bytes) const;
+
   private:
     QString root_;
 };
