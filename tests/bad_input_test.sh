@@ -74,6 +74,4 @@ refused --rack-file --rack-file "$work/rack"$'\xfe.toml'
     fail "non-UTF-8 rack file: $err"
 refused --card --card "$work/card"$'\xff'
 [ -z "$(find "$work" -name '*'$'\xef\xbf\xbd''*')" ] || fail "a file was made under a changed name"
-refused "unknown option" --bogus
-refused "unknown option" -platform offscreen
 echo "bad input: $checked wrong values refused, each with one line and exit 2"

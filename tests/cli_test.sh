@@ -6,10 +6,12 @@ app=$1
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 fail() { echo "FAIL: $*"; exit 1; }
 
-out=$("$app" --help 2>&1); rc=$?
+# Every option with its default; the default card follows XDG_DATA_HOME.
+out=$(XDG_DATA_HOME=/nowhere/data "$app" --help 2>&1); rc=$?
 [ $rc -eq 0 ] || fail "--help exited $rc"
-for part in "--rack SLOTS" "1=Lorvex,3=LorvexF,5=Quenby" "--rack-file FILE" "--card DIR" \
-    "--platform NAME" "--panel" "--quit-when-shown" "--help"; do
+for part in "--rack SLOTS" '"1=Lorvex,3=LorvexF,5=Quenby"' "--rack-file FILE" "--card DIR" \
+    "/nowhere/data/velmira/CompactFlash" "--platform NAME" "QT_QPA_PLATFORM" "--panel" \
+    "--quit-when-shown" "--version" "--help" "-h"; do
     grep -qF -- "$part" <<<"$out" || fail "--help does not mention $part"
 done
 

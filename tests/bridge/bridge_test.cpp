@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
+#include <fstream>
 #include <sstream>
 
 #include "app/hardware_setup.h"
@@ -74,27 +74,22 @@ TEST(Bridge, RefusesALibraryLackingAFunctionAndNamesIt) {
 TEST(Bridge, RefusesPathsThatAreNoLibrary) {
     QTemporaryDir dir;
     const std::string text = (dir.path() + "/notes.so").toStdString();
-    QFile f(QString::fromStdString(text));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a library");
-    f.close();
-
+    std::ofstream(text) << "not a library";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/no/such/libslots.so", "no such file or folder"},
+        {text, "cannot be loaded: "},  // and the loader's reason
+        {dir.path().toStdString(), "is a folder, not a file"},
+        // A bare name is a file in no folder we search: it must exist as given.
+        {"libc.so.6", "no such file or folder"},
+    };
     Options o;
     o.rack = kDefaultRack;
-    o.backplaneLib = "/no/such/libslots.so";
-    EXPECT_EQ(HardwareSetup::create(o).error(),
-              "--backplane-lib: /no/such/libslots.so: no such file or folder");
-    o.backplaneLib = text;
-    EXPECT_EQ(HardwareSetup::create(o).error().rfind(
-                  "--backplane-lib: " + text + ": cannot be loaded: ", 0),
-              0u);
-    o.backplaneLib = dir.path().toStdString();
-    EXPECT_EQ(HardwareSetup::create(o).error(),
-              "--backplane-lib: " + o.backplaneLib + ": is a folder, not a file");
-    // A bare name is a file in no folder we search: it must exist as given.
-    o.backplaneLib = "libc.so.6";
-    EXPECT_EQ(HardwareSetup::create(o).error(),
-              "--backplane-lib: libc.so.6: no such file or folder");
+    for (const auto& [path, reason] : cases) {
+        o.backplaneLib = path;
+        const std::string error = HardwareSetup::create(o).error();
+        const std::string expected = "--backplane-lib: " + path + ": " + reason;
+        EXPECT_EQ(reason.ends_with(' ') ? error.substr(0, expected.size()) : error, expected);
+    }
     // The system's own reason: a name too long is not a missing file.
     o.backplaneLib = "/" + std::string(5000, 'x') + ".so";
     const std::string tooLong = HardwareSetup::create(o).error();
@@ -102,21 +97,8 @@ TEST(Bridge, RefusesPathsThatAreNoLibrary) {
     EXPECT_LT(tooLong.size(), 300u) << "the path is shortened in the message";
 }
 
-struct TraceLine {
-    long long micros = -1;
-    std::string call;
-    std::string result;
-};
-
-TraceLine parseTraceLine(const std::string& line) {
-    TraceLine t;
-    std::istringstream in(line);
-    std::string arrow;
-    in >> t.micros >> t.call >> arrow >> t.result;
-    if (arrow != "->") t.micros = -1;
-    return t;
-}
-
+// Each line: the microseconds since start, never going back, the call as the
+// library saw it, "->" and its result.
 TEST(Trace, MatchesTheCallsTheLibrarySawLineForLine) {
     TestLibRun run;
     run.script("quenbyMF_GET_LP -1234\nIoReadByte 82\n");
@@ -138,15 +120,19 @@ TEST(Trace, MatchesTheCallsTheLibrarySawLineForLine) {
     const std::vector<std::string> trace = readLines(o.trace);
     ASSERT_EQ(trace.size(), seen.size());
     long long previous = 0;
+    std::vector<std::string> results;
     for (std::size_t i = 0; i < trace.size(); ++i) {
-        const TraceLine t = parseTraceLine(trace[i]);
-        EXPECT_EQ(t.call, seen[i]);
-        EXPECT_GE(t.micros, previous) << trace[i];
-        previous = t.micros;
+        long long micros = -1;
+        std::string call, arrow, result;
+        std::istringstream(trace[i]) >> micros >> call >> arrow >> result;
+        EXPECT_EQ(call, seen[i]);
+        EXPECT_EQ(arrow, "->") << trace[i];
+        EXPECT_GE(micros, previous) << trace[i];
+        previous = micros;
+        results.push_back(result);
     }
-    EXPECT_EQ(parseTraceLine(trace[1]).result, "82");
-    EXPECT_EQ(parseTraceLine(trace[3]).call, "quenbyMF_SET_AO(5,1,4464)");
-    EXPECT_EQ(parseTraceLine(trace[4]).result, "-1234");
+    EXPECT_EQ(results[1], "82");
+    EXPECT_EQ(results[4], "-1234");
 }
 
 }  // namespace

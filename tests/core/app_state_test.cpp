@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include "hw/discovery.h"
@@ -12,14 +13,11 @@ namespace {
 
 TEST(AppState, StartsWithNothingSelectedAndEverythingZero) {
     const auto s = std::make_unique<AppState>();
-    EXPECT_EQ(std::tuple(s->currentCard, s->currentKind, s->currentAxisMask, s->currentAxisIndex,
-                         s->moduleNodeSelected, s->settingsSaved, s->slotTable.moduleCount),
-              std::tuple(0, ModuleKind::None, 1u, 0, 1, 0, 0u));
-    EXPECT_TRUE(s->selectedModuleLabel.empty() && s->selectedAxisLabel.empty());
+    EXPECT_EQ(
+        std::tuple(s->currentCard, s->currentKind, s->settingsSaved, s->slotTable.moduleCount),
+        std::tuple(0, ModuleKind::None, 0, 0u));
     for (const SlotEntry& e : s->slotTable.entries) EXPECT_EQ(e.kind, ModuleKind::None);
-
-    const SettingsImage::Bytes zero{};
-    EXPECT_EQ(s->settings.toBytes(), zero);
+    EXPECT_EQ(s->settings.toBytes(), SettingsImage::Bytes{});
     for (const AxisRunParams& block : s->axisRunParams) ASSERT_EQ(block, AxisRunParams{});
     for (const AxisRunParams& block : s->moduleRunParams) ASSERT_EQ(block, AxisRunParams{});
     for (std::uint8_t card = 0; card < kCardRows; ++card) EXPECT_TRUE(s->servoOff(card, 1));
@@ -49,17 +47,9 @@ TEST(Probe, ReadsEverySlotAndCountsOnlyMotionModulesByTheirLowByte) {
     RecordingBackplane backplane(log);
     log.setResponder("GetSlotAddr", [](const Call& c) { return 0x100 * c.args[0]; });
     // Slot 2 answers with junk above the ID byte; slot 4 holds some other module.
-    log.setResponder("IoReadByte", [](const Call& c) -> std::int64_t {
-        switch (c.args[0]) {
-            case 0x200:
-                return 0xAB00 | 83;
-            case 0x400:
-                return 12;
-            case 0x600:
-                return 82;
-            default:
-                return 0xFF;
-        }
+    const std::map<std::int64_t, std::int64_t> ids{{0x200, 0xAB00 | 83}, {0x400, 12}, {0x600, 82}};
+    log.setResponder("IoReadByte", [&](const Call& c) -> std::int64_t {
+        return ids.contains(c.args[0]) ? ids.at(c.args[0]) : 0xFF;
     });
     SlotTable table;
     probeSlots(table, backplane);

@@ -10,12 +10,17 @@
 namespace velmira {
 namespace {
 
-TEST(CallsAsCode, EachBlockIsItsNoteThenItsCallsInTheOrderGiven) {
+// Each block is its note, then its calls in the order given; a head row, a blank command
+// and a block of nothing but those give no line: not an empty statement, not a bare comment.
+TEST(CallsAsCode, EachBlockIsItsNoteThenItsCallsAndRowsWithoutACallLeaveNoLine) {
     const EchoedBlock blocks[] = {
         {"Basic Operation, Lorvex in Slot:1, Axis_Y",
-         {"", "lorvexMF_SET_V(1,2,20000)", "lorvexMF_FIXED_MOVE(1,2,10000)"}},
+         {"", "lorvexMF_SET_V(1,2,20000)", " lorvexMF_FIXED_MOVE(1,2,10000) "}},
         {"", {"", "quenbyMF_SET_SV(5,1,100)"}},
-        {"Advanced Features, Lorvex in Slot:3", {"", "lorvexMF_LINE_2D(3,-10000,-5000)"}},
+        {"Basic Operation, Quenby in Slot:5", {"", "  ", "\t"}},
+        {"Advanced Features, Lorvex in Slot:3",
+         {"", "lorvexMF_LINE_2D(3,-10000,-5000)", "", "x();"}},
+        {"Configuration", {}},
     };
     EXPECT_EQ(callsAsCode(blocks),
               "/* Basic Operation, Lorvex in Slot:1, Axis_Y */\n"
@@ -23,20 +28,7 @@ TEST(CallsAsCode, EachBlockIsItsNoteThenItsCallsInTheOrderGiven) {
               "lorvexMF_FIXED_MOVE(1,2,10000);\n"
               "quenbyMF_SET_SV(5,1,100);\n"
               "/* Advanced Features, Lorvex in Slot:3 */\n"
-              "lorvexMF_LINE_2D(3,-10000,-5000);\n");
-}
-
-// A head row, a row whose command is blank and a block of nothing but those
-// give no line at all: not an empty statement, not a comment over nothing.
-TEST(CallsAsCode, RowsWithoutACallLeaveNoLine) {
-    const EchoedBlock blocks[] = {
-        {"Basic Operation, Quenby in Slot:5", {"", "  ", "\t"}},
-        {"Basic Operation, Lorvex in Slot:1", {"", " lorvexMF_SERVO_ON(1,15) ", "", "x();"}},
-        {"Configuration", {}},
-    };
-    EXPECT_EQ(callsAsCode(blocks),
-              "/* Basic Operation, Lorvex in Slot:1 */\n"
-              "lorvexMF_SERVO_ON(1,15);\n"
+              "lorvexMF_LINE_2D(3,-10000,-5000);\n"
               "x();\n");
     EXPECT_EQ(callsAsCode({}), "");
 }

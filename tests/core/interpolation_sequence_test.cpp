@@ -24,18 +24,9 @@ class Interpolation : public ::testing::Test {
                                         std::optional<Profile> profile,
                                         std::optional<Symmetry> symmetry,
                                         std::optional<ArcDirection> direction = ArcDirection::CW) {
-        InterpolationRequest r;
-        r.card = 3;
-        r.axis1 = 1;
-        r.axis2 = 2;
-        r.axis3 = 4;
-        r.mode = mode;
-        r.profile = profile;
-        r.symmetry = symmetry;
-        r.direction = direction;
         // VSV, VV, VA, VD, VK, VL, VAO, FP1, FP2, FP3, CP1, CP2
-        r.values = {501, 2002, 1003, 504, 505, 306, 27, 10008, 5009, 2010, 311, 12};
-        return r;
+        const PathValues v{501, 2002, 1003, 504, 505, 306, 27, 10008, 5009, 2010, 311, 12};
+        return {3, 1, 2, 4, mode, profile, symmetry, direction, true, v};
     }
 
     CallLog log;

@@ -19,11 +19,9 @@ class Jog : public ::testing::Test {
   protected:
     // Every value differs, so that one passed for another shows.
     static JogRequest request(ModuleKind kind, int card, std::uint32_t mask, int index) {
-        JogRequest r;
-        r.target = {kind, static_cast<std::uint8_t>(card), mask, index};
-        r.values = {
+        const JogValues v{
             .sv = 201, .v = 20002, .a = 100003, .d = 504, .k = 505, .l = 306, .p = 10007, .ao = 9};
-        return r;
+        return {.target = {kind, static_cast<std::uint8_t>(card), mask, index}, .values = v};
     }
     Texts run(const JogRequest& r) {
         return RunJogSequence(r.target.kind == ModuleKind::Lorvex ? lorvex : quenby, r, settings);

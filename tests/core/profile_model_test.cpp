@@ -9,16 +9,7 @@ namespace {
 
 InterpolationRequest run(PathMode mode, Symmetry symmetry, std::optional<ArcDirection> direction,
                          PathValues values) {
-    InterpolationRequest r;
-    r.axis1 = 1;
-    r.axis2 = 2;
-    r.axis3 = 4;
-    r.mode = mode;
-    r.profile = Profile::TCurve;
-    r.symmetry = symmetry;
-    r.direction = direction;
-    r.values = values;
-    return r;
+    return {0, 1, 2, 4, mode, Profile::TCurve, symmetry, direction, true, values};
 }
 
 double distance(PlanePoint a, PlanePoint b) {

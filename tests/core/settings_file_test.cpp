@@ -29,27 +29,29 @@ class SettingsFile : public test::CardFolder {
 // is not made: see CardFileSafety).
 TEST_F(SettingsFile, SavesAndLoadsTheImageByteForByte) {
     ASSERT_TRUE(QDir(dir.path() + "/Pelmoran").removeRecursively());
-    for (int n = 0; n < kRecordCount; ++n) {
-        image.records[n].vring = {1, {9, 8, 7}, n * 1000, -n, n};
-        image.records[n].pulseMode.first = n % 6;
-    }
+    SettingsImage::Bytes pattern{};  // every byte, the padding too
+    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = std::uint8_t(i * 7 + 3);
+    image.assignPrefix(pattern);
     ASSERT_TRUE(save(image).ok());
     EXPECT_EQ(read(file()), bytesOf(image)) << "the folders are made and the file is the raw image";
-
-    const QByteArray saved = bytesOf(image);
     image = SettingsImage{};
     ASSERT_TRUE(load(1, ModuleKind::None).ok());
-    EXPECT_EQ(bytesOf(image), saved);
+    EXPECT_EQ(image.toBytes(), pattern);
 }
 
 TEST_F(SettingsFile, ShortFileReplacesOnlyTheBytesItHolds) {
-    image.record(5, 1).maxV.first = 777;
-    SettingsImage other;
-    other.record(0, 1).homeEdge = {1, {}, 1, 0, 0};
-    write(file(), bytesOf(other).left(300));
+    image.record(8, 3).vring.first = 123456;
+    image.record(0, 0).maxV = {1, {}, 99, 0, 0};
+    QByteArray head(20, '\0');
+    head[0] = 1;
+    head[4] = 5;
+    write(file(), head);
     ASSERT_TRUE(load(1, ModuleKind::None).ok());
-    EXPECT_EQ(image.record(0, 1).homeEdge.enabled, 1);
-    EXPECT_EQ(image.record(5, 1).maxV.first, 777);
+    EXPECT_EQ(image.record(0, 0).pulseMode.enabled, 1);
+    EXPECT_EQ(image.record(0, 0).pulseMode.first, 5);
+    EXPECT_EQ(image.record(0, 0).maxV.enabled, 0) << "bytes 16..19 were in the file";
+    EXPECT_EQ(image.record(0, 0).maxV.first, 99) << "bytes 20.. were not";
+    EXPECT_EQ(image.record(8, 3).vring.first, 123456);
 }
 
 TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTailUpToOneMebibyte) {
@@ -60,10 +62,12 @@ TEST_F(SettingsFile, SavingOverALongerFileKeepsItsTailUpToOneMebibyte) {
     ASSERT_TRUE(save(image).ok());
     EXPECT_EQ(read(file()), bytesOf(image) + tail);
 
-    // Loading such a file takes only the image.
+    // Loading such a file takes only the image, and applies the given card.
     image = SettingsImage{};
-    ASSERT_TRUE(load(2, ModuleKind::None).ok());
+    ASSERT_TRUE(load(2, ModuleKind::Quenby).ok());
     EXPECT_EQ(image.record(2, 0).nearHome.enabled, 1);
+    EXPECT_EQ(log.textsOf("quenbyMF_SET_NHOME"),
+              std::vector<std::string>{"quenbyMF_SET_NHOME(2,1,1)"});
 
     const QByteArray most(1 << 20, 't');
     write(file(), old + most);
@@ -147,19 +151,15 @@ TEST_F(SettingsFile, OneRoundPerAxisOfTheKindAndNoneWithoutAKind) {
                                         "lorvexMF_SERVO_OFF(2,8)", "lorvexMF_AVTRI_DISABLE(2,8)"}))
         << "an all-disabled record still sends its off states";
     log.clear();
-    applyCardSettings(image, 2, ModuleKind::Quenby, hw);
-    EXPECT_EQ(log.calls().size(), 4u);
-    log.clear();
     applyCardSettings(image, 2, ModuleKind::None, hw);
     EXPECT_TRUE(log.calls().empty());
 }
 
 TEST_F(SettingsFile, EncoderIndexFromAnotherProgramMeansNoSelection) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},      {1, "lorvexMF_SET_ENCODER(1,1,0,1,1)"},
-        {2, "lorvexMF_SET_ENCODER(1,1,0,2,1)"},      {3, "lorvexMF_SET_ENCODER(1,1,1,0,1)"},
-        {4, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},      {-7, "lorvexMF_SET_ENCODER(1,1,0,0,1)"},
-        {1 << 30, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}};
+        {0, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}, {1, "lorvexMF_SET_ENCODER(1,1,0,1,1)"},
+        {2, "lorvexMF_SET_ENCODER(1,1,0,2,1)"}, {3, "lorvexMF_SET_ENCODER(1,1,1,0,1)"},
+        {4, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}, {-7, "lorvexMF_SET_ENCODER(1,1,0,0,1)"}};
     for (const auto& [index, expected] : cases) {
         log.clear();
         image.record(1, 0).encoder = {1, {}, index, 1, 0};
@@ -168,13 +168,24 @@ TEST_F(SettingsFile, EncoderIndexFromAnotherProgramMeansNoSelection) {
     }
 }
 
-TEST_F(SettingsFile, LoadAppliesTheGivenCard) {
-    SettingsImage onCard;
-    onCard.record(4, 0).vring = {1, {}, 5555, 0, 0};
-    write(file(), bytesOf(onCard));
-    ASSERT_TRUE(load(4, ModuleKind::Quenby).ok());
-    EXPECT_EQ(log.textsOf("quenbyMF_VRING_ENABLE"),
-              std::vector<std::string>{"quenbyMF_VRING_ENABLE(4,1,5555)"});
+TEST(SettingsImage, FieldsLandAtTheirFileOffsetsLittleEndian) {
+    SettingsImage image;
+    AxisSettings& r = image.record(1, 2);  // record 6
+    r.encoder.enabled = 1;
+    r.encoder.first = 0x01020304;
+    r.encoder.second = -2;
+    r.avtri.third = 0x7F000001;
+    const auto bytes = image.toBytes();
+
+    const std::size_t encoder = 208 * 6 + 96;
+    EXPECT_EQ(bytes[encoder], 1);
+    EXPECT_EQ(bytes[encoder + 4], 0x04);
+    EXPECT_EQ(bytes[encoder + 7], 0x01);
+    EXPECT_EQ(bytes[encoder + 8], 0xFE);
+    for (int i = 9; i < 12; ++i) EXPECT_EQ(bytes[encoder + i], 0xFF);
+    const std::size_t avtriThird = 208 * 6 + 192 + 12;
+    EXPECT_EQ(bytes[avtriThird], 0x01);
+    EXPECT_EQ(bytes[avtriThird + 3], 0x7F);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// A program that saves the configuration file over and over, for the kill
-// test: a kill may land at any moment of a save.
+// Saves the configuration file over and over, for the kill test.
 //   save_loop reference A|B FILE   writes the image the loop saves
-//   save_loop save CARD            saves A and B in turn until killed; SIGTERM
-//                                  ends it between two saves
+//   save_loop save CARD            saves A and B in turn until killed (SIGTERM: between saves)
 //   save_loop start CARD           what the program does at start
 #include <csignal>
 #include <cstdio>

@@ -2,12 +2,8 @@
 
 #include <QComboBox>
 #include <QImage>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include "advanced/advanced_features_dlg.h"
@@ -15,7 +11,6 @@
 #include "advanced/profile_dlg.h"
 #include "hw/discovery.h"
 #include "platform/panel.h"
-#include "platform/picture_control.h"
 #include "support/modal.h"
 #include "support/recorded_bench.h"
 #include "support/screen_driver.h"
@@ -75,24 +70,10 @@ class AdvancedFeatures : public ::testing::Test,
 
 TEST_F(AdvancedFeatures, AFreshModuleShowsTheDefaultsWithOnlyVVToType) {
     open();
-    QTreeWidget* tree = get<QTreeWidget>(kTree);
-    ASSERT_EQ(tree->topLevelItemCount(), 2) << "four-axis modules only";
-    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0) << "no axis nodes";
-    EXPECT_EQ(tree->currentItem()->text(0), "Lorvex in Slot:3");
     EXPECT_TRUE(checked(kLinear2D) && checked(kConst) && checked(kSym) && checked(kCW));
-    for (const auto& [list, item] :
-         {std::pair{kAxis1, 0}, std::pair{kAxis2, 1}, std::pair{kAxis3, 2}}) {
-        EXPECT_EQ(get<QComboBox>(list)->currentIndex(), item);
-    }
-    const std::pair<int, const char*> values[] = {
-        {kVsv, "500"}, {kVv, "2000"},   {kVa, "1000"},  {kVd, "500"},   {kVk, "500"},  {kVl, "300"},
-        {kVao, "20"},  {kFp1, "10000"}, {kFp2, "5000"}, {kFp3, "2000"}, {kCp1, "300"}, {kCp2, "0"}};
-    for (const auto& [id, value] : values) EXPECT_EQ(text(id), value) << id;
-    EXPECT_EQ(parameters(), "0100000");
     EXPECT_EQ(std::tuple(state.advAxis1Mask, state.advAxis2Mask, state.advAxis3Mask),
-              std::tuple(1, 2, 4));
-    EXPECT_EQ(std::tuple(caption(kBackward), picture(kBackwardPicture), caption(kServo)),
-              std::tuple(QString("      Backward"), 261, QString("      Servo ON")));
+              std::tuple(1, 2, 4))
+        << "X, Y and Z in the lists";
     EXPECT_EQ(state.currentAxisMask, 15u);
     EXPECT_EQ(block().advVV, 2000) << "the module's own block";
 
@@ -110,8 +91,7 @@ TEST_F(AdvancedFeatures, AFreshModuleShowsTheDefaultsWithOnlyVVToType) {
     EXPECT_TRUE(checked(kConst));
 }
 
-// Values typed for a module stay with it, whichever axis another screen left
-// selected; the Part's block 4 x card + index would follow that axis.
+// Values typed for a module stay with it, whichever axis another screen left selected.
 TEST_F(AdvancedFeatures, AModuleKeepsItsValuesWhateverAxisAnotherScreenLeft) {
     state.currentAxisIndex = 1;
     open();
@@ -134,28 +114,19 @@ TEST_F(AdvancedFeatures, TheDispositionWarnsOfTwoEqualAxesFromTheLaterLists) {
     EXPECT_TRUE(boxes.shown().empty());
     choose(kAxis2, 1);
     ASSERT_EQ(boxes.texts(), Texts{kClashText});
-    EXPECT_EQ(boxes.shown()[0].caption, "Error");
     EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Stop);
     EXPECT_EQ(get<QComboBox>(kAxis2)->currentIndex(), 1) << "the choice stays";
     EXPECT_EQ(state.advAxis2Mask, 2);
     EXPECT_EQ(block().advAxis2Index, 1);
-    boxes.clear();
-    click(kLinear3D);
-    choose(kAxis3, 1);
-    EXPECT_EQ(boxes.texts(), Texts{kClashText}) << "Axis3 compares with both";
 }
 
 TEST_F(AdvancedFeatures, Linear3DTakesZAndEnablesTheThirdAxisEvenOnOpening) {
     open();
     choose(kAxis1, 2);  // Z on the first axis
-    boxes.clear();
-    log.clear();
     click(kLinear3D);
     EXPECT_EQ(get<QComboBox>(kAxis3)->currentIndex(), 2) << "Z even where it clashes";
-    EXPECT_EQ(boxes.texts(), Texts{kClashText});
     EXPECT_TRUE(on(kAxis3));
     EXPECT_TRUE(on(kFp3)) << "the third finish point can be typed";
-    EXPECT_EQ(parameters(), "1100000") << "Linear 3D, Const: VSV and VV";
     open();
     EXPECT_TRUE(checked(kLinear3D));
     EXPECT_TRUE(on(kAxis3) && on(kFp3)) << "a module left in Linear 3D opens ready for it";
@@ -179,24 +150,29 @@ TEST_F(AdvancedFeatures, CircularTurnsTheButtonsIntoCwAndCcwOnATCurve) {
     EXPECT_TRUE(checked(kTCurve));
     EXPECT_FALSE(on(kConst) || on(kTCurve) || on(kSCurve));
     EXPECT_EQ(block().advProfile, Profile::Constant) << "the block keeps the linear modes' profile";
-    EXPECT_EQ(parameters(), "1110001") << "T-curve, Sym, CW";
-    click(kAsym);
-    EXPECT_EQ(parameters(), "1111001");
     click(kLinear2D);
-    EXPECT_EQ(caption(kForward), "      Forward");
-    EXPECT_EQ(picture(kForwardPicture), 260);
+    EXPECT_EQ(std::pair(caption(kForward), picture(kForwardPicture)),
+              std::pair(QString("      Forward"), 260));
 }
 
-TEST_F(AdvancedFeatures, ProfilesEnableTheParametersTheyUse) {
+TEST_F(AdvancedFeatures, ModesAndProfilesEnableTheParametersTheyUse) {
     open();
-    click(kTCurve);
-    EXPECT_EQ(parameters(), "1110001");
-    click(kAsym);
-    EXPECT_EQ(parameters(), "1111001");
+    const std::pair<int, const char*> presses[] = {
+        {kTCurve, "1110001"}, {kAsym, "1111001"},     {kSCurve, "1100111"},   {kSym, "1100101"},
+        {kConst, "0100000"},  {kLinear3D, "1100000"}, {kCircular, "1110001"}, {kAsym, "1111001"}};
+    for (const auto& [id, enabled] : presses) {
+        click(id);
+        EXPECT_EQ(parameters(), enabled) << id;
+        if (id == kConst) {
+            EXPECT_FALSE(on(kSym) || on(kAsym)) << "no symmetry at a constant speed";
+        }
+    }
+    EXPECT_EQ(block().advProfile, Profile::Constant);
+
+    // The S-curve's VK and VL reach the run each as itself.
+    click(kLinear2D);
+    log.clear();
     click(kSCurve);
-    EXPECT_EQ(parameters(), "1100111");
-    click(kSym);
-    EXPECT_EQ(parameters(), "1100101");
     click(kAsym);
     type(kVk, "111");
     type(kVl, "222");
@@ -205,10 +181,6 @@ TEST_F(AdvancedFeatures, ProfilesEnableTheParametersTheyUse) {
     EXPECT_EQ(calls("SET_V"),
               (Texts{"lorvexMF_SET_VV(3,2000)", "lorvexMF_SET_VSV(3,500)", "lorvexMF_SET_VK(3,111)",
                      "lorvexMF_SET_VL(3,222)", "lorvexMF_SET_VAO(3,20)"}));
-    click(kConst);
-    EXPECT_EQ(parameters(), "0100000");
-    EXPECT_FALSE(on(kSym) || on(kAsym));
-    EXPECT_EQ(block().advProfile, Profile::Constant);
 }
 
 // Each mode switches off the servos it runs on, says so, and offers what it uses.
@@ -218,39 +190,22 @@ TEST_F(AdvancedFeatures, EachModeSwitchesItsAxesOffAndEnablesWhatItUses) {
     const std::tuple<int, const char*, bool> modes[] = {
         {kCircular, "lorvexMF_SERVO_OFF(3,13)", true},
         {kLinear2D, "lorvexMF_SERVO_OFF(3,15)", false},
-        {kCircular, "lorvexMF_SERVO_OFF(3,13)", true},
         {kLinear3D, "lorvexMF_SERVO_OFF(3,13)", false}};
     for (const auto& [mode, off, arc] : modes) {
         click(kServo);
-        EXPECT_EQ(caption(kServo), "      Servo OFF");
         log.clear();
         click(mode);
         EXPECT_EQ(calls("SERVO_OFF"), Texts{off}) << mode;
-        EXPECT_EQ(caption(kServo), "      Servo ON") << mode;
-        EXPECT_EQ(picture(kServoPicture), 197) << mode;
+        EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
+                  std::pair(QString("      Servo ON"), 197))
+            << mode;
         for (int id : {kCp1, kCp2, kCW, kCCW}) EXPECT_EQ(on(id), arc) << mode << " " << id;
     }
-}
-
-TEST_F(AdvancedFeatures, BackwardRunsTheWorkedBlockAndStartsPolling) {
-    open();
-    click(kTCurve);
     log.clear();
-    click(kBackward);
-    const Texts made = log.texts();
-    ASSERT_EQ(rows().rowCount(), 7);
-    ASSERT_EQ(made.size(), 8u);
-    EXPECT_EQ(Texts(made.begin(), made.begin() + 2),
-              (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)"}))
-        << "where the plan starts";
-    for (int r = 1; r < 7; ++r) EXPECT_EQ(rows().command(r).toStdString(), made[r + 1]);
-    EXPECT_EQ(made.back(), "lorvexMF_LINE_2D(3,-10000,-5000)");
-    EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
-
-    click(kForwardPicture);
-    EXPECT_EQ(rows().rowCount(), 14);
-    EXPECT_EQ(rows().command(6), "lorvexMF_LINE_2D(3,10000,5000)");
-    EXPECT_EQ(rows().label(7), " 0") << "the older block below";
+    click(kServoPicture);
+    EXPECT_EQ(log.texts(), Texts{"lorvexMF_SERVO_ON(3,13)"});
+    open();
+    EXPECT_EQ(caption(kServo), "      Servo OFF") << "reopened with the servos on";
 }
 
 TEST_F(AdvancedFeatures, AClashRefusesTheRunButRestartsTheTimer) {
@@ -268,12 +223,9 @@ TEST_F(AdvancedFeatures, AClashRefusesTheRunButRestartsTheTimer) {
 
 TEST_F(AdvancedFeatures, APressWithAFieldThatHoldsNoNumberRunsNothing) {
     open();
-    screen->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
     type(kFp2, "-");
     click(kForward);
     EXPECT_EQ(boxes.texts(), Texts{"FP2: enter a whole number from -2147483648 to 2147483647."});
-    EXPECT_EQ(QApplication::focusWidget(), screen->control(kFp2));
     EXPECT_TRUE(log.calls().empty());
     EXPECT_FALSE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
     type(kFp2, "x12");
@@ -291,23 +243,6 @@ TEST_F(AdvancedFeatures, APressWithAFieldThatHoldsNoNumberRunsNothing) {
     click(kForward);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(calls("LINE"), Texts{"lorvexMF_LINE_2D(3,10000,12)"});
-}
-
-TEST_F(AdvancedFeatures, TheServoSwitchesTheDispositionAxes) {
-    open();
-    choose(kAxis3, 3);  // X, Y, U
-    click(kServo);
-    EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
-              std::pair(QString("      Servo OFF"), 196));
-    click(kServoPicture);
-    EXPECT_EQ(caption(kServo), "      Servo ON");
-    EXPECT_EQ(log.texts(), (Texts{"lorvexMF_SERVO_ON(3,11)", "lorvexMF_SERVO_OFF(3,11)"}));
-    click(kServo);
-
-    // Reopened with the servos on, the screen says so.
-    open();
-    EXPECT_EQ(std::pair(caption(kServo), picture(kServoPicture)),
-              std::pair(QString("      Servo OFF"), 196));
 }
 
 TEST_F(AdvancedFeatures, StopStopsTheModuleAndThePolling) {
@@ -353,19 +288,20 @@ TEST_F(AdvancedFeatures, TheDispositionMasksFollowTheListsShown) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
-// Leaving with a path under way stops it as Stop would; a path that has
-// ended is left alone.
+// Leaving, by either closing control, with a path under way stops it as Stop
+// would; a path that has ended is left alone.
 TEST_F(AdvancedFeatures, LeavingStopsAPathStillUnderWay) {
     std::int64_t speed = 2000;
     log.setResponder("lorvexMF_GET_CV", [&](const Call&) { return speed; });
     for (const bool moving : {true, false}) {
         speed = moving ? 2000 : 0;
         make();
-        test::execActive(*screen, [&] {
+        const int result = test::execActive(*screen, [&] {
             click(kForward);
             log.clear();
-            click(kExit);
+            click(moving ? kExit : kExitPicture);
         });
+        EXPECT_EQ(result, moving ? kResultReturn : kResultPicture);
         Texts stops;
         for (const std::string& t : log.texts()) {
             if (t.find("GET_") == std::string::npos) stops.push_back(t);
@@ -375,31 +311,30 @@ TEST_F(AdvancedFeatures, LeavingStopsAPathStillUnderWay) {
     }
 }
 
-TEST_F(AdvancedFeatures, ThePollingReadsTheThirdAxisInLinear3DOnly) {
+// A run echoes the chosen block on top and polls the axes it moves.
+TEST_F(AdvancedFeatures, ARunEchoesItsBlockAndPollsTheAxesItUses) {
     log.setResponder("lorvexMF_GET_LP", [](const Call& c) { return 100 * c.args[1]; });
     log.setResponder("lorvexMF_GET_EP", [](const Call& c) { return -c.args[1]; });
     open();
-    click(kForward);
+    click(kTCurve);
+    click(kBackward);
+    click(kForwardPicture);
+    EXPECT_EQ(std::pair(rows().rowCount(), rows().command(6)),
+              std::pair(14, QString("lorvexMF_LINE_2D(3,10000,5000)")));
+    EXPECT_TRUE(screen->timerRunning(CAdvancedFeaturesDlg::kPositionTimer));
     log.clear();
     screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
     EXPECT_EQ(log.texts(), (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)",
                                   "lorvexMF_GET_EP(3,1)", "lorvexMF_GET_EP(3,2)"}));
-    EXPECT_EQ(text(kLp2), "200");
-    EXPECT_EQ(text(kEp1), "-1");
-    EXPECT_EQ(text(kLp3), "0") << "never read in Linear 2D";
+    EXPECT_EQ(std::pair(text(kLp2), text(kEp1)), std::pair(QString("200"), QString("-1")));
+    // In Linear 3D, Clear zeroes the third axis too, and writes no rows.
     click(kLinear3D);
-    log.clear();
-    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
-    EXPECT_EQ(log.texts(),
-              (Texts{"lorvexMF_GET_LP(3,1)", "lorvexMF_GET_LP(3,2)", "lorvexMF_GET_EP(3,1)",
-                     "lorvexMF_GET_EP(3,2)", "lorvexMF_GET_LP(3,4)", "lorvexMF_GET_EP(3,4)"}));
-    // Clear zeroes the same axes, and writes no rows.
     log.clear();
     click(kClear);
     EXPECT_EQ(calls("SET_"), (Texts{"lorvexMF_SET_LP(3,1,0)", "lorvexMF_SET_LP(3,2,0)",
                                     "lorvexMF_SET_EP(3,1,0)", "lorvexMF_SET_EP(3,2,0)",
                                     "lorvexMF_SET_LP(3,4,0)", "lorvexMF_SET_EP(3,4,0)"}));
-    EXPECT_EQ(rows().rowCount(), 5) << "only the run wrote rows";
+    EXPECT_EQ(rows().rowCount(), 14) << "only the runs wrote rows";
 }
 
 // The profile window stands beside the screen without blocking it: a circle
@@ -415,22 +350,13 @@ TEST_F(AdvancedFeatures, TheProfileWindowLeavesStopInReachAndClosesWithTheScreen
             ADD_FAILURE() << "Enter opened no profile window";
             return QTest::keyClick(screen.get(), Qt::Key_Escape);
         }
-        EXPECT_TRUE(window->isVisible());
         EXPECT_EQ(window->windowModality(), Qt::NonModal);
-        EXPECT_EQ(window->windowTitle(), "Profile for Advanced Features");
-        for (const auto& [id, name] :
-             {std::pair{1119, "ZoomOut"}, std::pair{1009, "ZoomIn"}, std::pair{1010, "Profile"}}) {
-            EXPECT_EQ(window->controlAs<QPushButton>(id)->text(), name);
-        }
-        EXPECT_EQ(window->control(CProfileDlg::kClose), nullptr) << "a desktop frame closes it";
         EXPECT_EQ(QApplication::activeModalWidget(), screen.get()) << "nothing above the screen";
         window->close();
-        EXPECT_FALSE(window->isVisible());
         QTest::qWait(20);  // whatever closing leaves to the event loop
         click(kProfile);   // and a finger opens it again, from its visible button
         EXPECT_EQ(screen->profileWindow(), window.data());
         EXPECT_TRUE(window && window->isVisible());
-        EXPECT_TRUE(screen->control(kProfile)->isVisible());
         log.clear();
         const QWidget* stop = screen->control(kStop);
         QTest::mouseClick(screen->windowHandle(), Qt::LeftButton, {},
@@ -443,8 +369,7 @@ TEST_F(AdvancedFeatures, TheProfileWindowLeavesStopInReachAndClosesWithTheScreen
     EXPECT_EQ(screen->profile().plan().back(), (PlanePoint{10000, 5000}));
 }
 
-// A panel has no window frame: the window brings its own close button and
-// opens over the tree and the list, clear of the mode buttons and Stop.
+// A panel has no window frame: the window brings its own close button.
 TEST_F(AdvancedFeatures, OnAPanelTheProfileWindowClosesByFinger) {
     setPanelMode(true);
     open();
@@ -454,11 +379,6 @@ TEST_F(AdvancedFeatures, OnAPanelTheProfileWindowClosesByFinger) {
     QWidget* close = window->control(CProfileDlg::kClose);
     ASSERT_NE(close, nullptr);
     EXPECT_TRUE(close->isVisible());
-    const QRect over(window->mapToGlobal(QPoint()), window->size());
-    for (int id : {kStop, kServo, kLinear2D, kClear}) {
-        const QWidget* c = screen->control(id);
-        EXPECT_FALSE(over.intersects(QRect(c->mapToGlobal(QPoint()), c->size()))) << id;
-    }
     QPointer<CProfileDlg> gone = window;
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_TRUE(!gone || !gone->isVisible());
@@ -480,22 +400,6 @@ TEST_F(AdvancedFeatures, ThePathsStartWhereTheAxesStandAndNeverJoinTwoPlanes) {
     screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
     EXPECT_EQ(screen->profile().trace(), (std::vector<PlanePoint>{{0, 0}})) << "a new trace";
     EXPECT_TRUE(screen->profile().plan().empty());
-    choose(kAxis1, 0);
-    choose(kAxis2, 1);
-    click(kForward);
-    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
-    x = 0;
-    click(kClear);
-    screen->deliverTimer(CAdvancedFeaturesDlg::kPositionTimer);
-    EXPECT_EQ(screen->profile().trace(), (std::vector<PlanePoint>{{0, 0}})) << "Clear starts anew";
-}
-
-TEST_F(AdvancedFeatures, ClosingControlsGiveTheirResults) {
-    for (const auto& [id, result] :
-         {std::pair{kExit, kResultReturn}, std::pair{kExitPicture, kResultPicture}}) {
-        make();
-        EXPECT_EQ(test::execActive(*screen, [&, id = id] { click(id); }), result) << id;
-    }
 }
 
 TEST(ProfileWindow, ItsPixelsShowThePlannedAndTracedPaths) {
@@ -507,16 +411,14 @@ TEST(ProfileWindow, ItsPixelsShowThePlannedAndTracedPaths) {
     window.show();
     ProfileView& view = window.view();
     const QImage image = view.grab().toImage();
-    const auto near = [&](QPointF at, QRgb colour) {
+    const auto near = [&](QPointF at, QRgb colour) {  // within 2 pixels, each channel within 40
         for (int dx = -2; dx <= 2; ++dx) {
             for (int dy = -2; dy <= 2; ++dy) {
-                const QColor c =
-                    image.pixelColor(static_cast<int>(at.x()) + dx, static_cast<int>(at.y()) + dy);
-                if (std::abs(c.red() - qRed(colour)) < 40 &&
-                    std::abs(c.green() - qGreen(colour)) < 40 &&
-                    std::abs(c.blue() - qBlue(colour)) < 40) {
-                    return true;
-                }
+                const QRgb c = image.pixel(at.toPoint() + QPoint(dx, dy));
+                const auto off = [&](int (*channel)(QRgb)) {
+                    return std::abs(channel(c) - channel(colour));
+                };
+                if (std::max({off(qRed), off(qGreen), off(qBlue)}) < 40) return true;
             }
         }
         return false;
@@ -527,18 +429,8 @@ TEST(ProfileWindow, ItsPixelsShowThePlannedAndTracedPaths) {
         planned += near(view.toWidget({double(x), 0}), ProfileView::kPlannedColour);
     EXPECT_GE(planned, 8);
     EXPECT_TRUE(near(view.toWidget({0, 2000}), ProfileView::kTracedColour));
-    EXPECT_TRUE(near(view.toWidget({0, 4000}), ProfileView::kTracedColour)) << "the current point";
     EXPECT_FALSE(near(view.toWidget({5000, 3000}), ProfileView::kTracedColour))
         << "nothing elsewhere";
-
-    // Zooming in about the centre moves a point away from it, twice as far.
-    const QPointF centre = view.toWidget({model.view().cx, model.view().cy});
-    const QPointF before = view.toWidget({10000, 0});
-    QTest::mouseClick(window.control(1009), Qt::LeftButton);
-    const QPointF after = view.toWidget({10000, 0});
-    EXPECT_NEAR(after.x() - centre.x(), 2 * (before.x() - centre.x()), 1e-6);
-    QTest::mouseClick(window.control(1010), Qt::LeftButton);
-    EXPECT_EQ(view.toWidget({10000, 0}), before) << "Profile fits both paths again";
 }
 
 }  // namespace

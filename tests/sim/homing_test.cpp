@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "basic/homing_sequence.h"
+#include "basic/jog_sequence.h"
 #include "sim/axis_model.h"
 #include "sim_bench.h"
 
@@ -69,26 +70,6 @@ TEST(SimHoming, SearchesEndWhereTheMachinePutsThemOnBothKinds) {
     }
 }
 
-TEST(SimHoming, SearchTurnsAtTheLimitAndFindsTheSameEdge) {
-    // Starting below the cam and inside the home sensor: the first search
-    // runs into LMT-, the second starts on its signal; both end on the edges
-    // a search from above finds.
-    RackDescription machine;
-    machine.bySlot[1].axes[0].start = -90000;
-    machine.bySlot[1].axes[1].start = -61000;
-    SimBench bench(machine);
-    auto& lib = bench.lorvex;
-    lib.SET_V(1, 3, 50000);
-    lib.SET_HV(1, 3, 5000);
-    lib.SET_HOME_MODE(1, 3, 2, 2, 0, 0, 0);
-    lib.HOME_START(1, 3);
-    ASSERT_TRUE(bench.runUntil([&] { return lib.HOME_WAIT(1, 3) != 0; }));
-    EXPECT_EQ(lib.GET_LP(1, 1), -60000 + 90000);
-    EXPECT_EQ(lib.GET_LP(1, 2), -60000 + 61000);
-    EXPECT_EQ(lib.GET_ERROR_CODE(1, 1), 0u);
-    EXPECT_EQ(lib.GET_ERROR_CODE(1, 2), 0u);
-}
-
 TEST(SimHoming, InterruptedOrImpossibleSearchesStillEnd) {
     RackDescription machine;
     machine.bySlot[1].axes[0].alarm = true;
@@ -138,6 +119,50 @@ TEST(SimHoming, ServoOffEndsTheSearchAndFreesTheAxis) {
         EXPECT_EQ(lib.GET_LP(1, 1), x + 10000) << path;
         EXPECT_EQ(lib.GET_LP(1, 2), path ? y + 5000 : y);
         EXPECT_EQ(lib.GET_ERROR_CODE(1, 1), 0u) << path;
+    }
+}
+
+// Time passes while the homing sequence sleeps and while messages would run.
+class ClockHost final : public HomingHost {
+  public:
+    explicit ClockHost(ManualSimClock& clock) : clock_(clock) {}
+    void writeRow(int, const std::string&) override {}
+    void sleepMs(int ms) override { clock_.advanceMs(ms); }
+    void doEvents() override { clock_.advanceMs(10); }
+    bool abandon() override { return false; }
+    void callAside(const std::function<void()>& call) override { call(); }
+
+  private:
+    ManualSimClock& clock_;
+};
+
+// What Basic Operation sends is what the machine does: a jog there and back, then the
+// sequence's home search, on both kinds of module.
+TEST(SimHoming, JogsEndOnTheirDistanceAndTheSequencesSearchZeroesBothPositions) {
+    SimBench bench;
+    SettingsImage settings;
+    settings.record(SimBench::kLorvexCard, 0).maxV.first = 2000000;
+    ClockHost host(bench.clock);
+    for (auto [lib, card] : {std::pair<MotionLibrary*, int>{&bench.lorvex, SimBench::kLorvexCard},
+                             {&bench.quenby, SimBench::kQuenbyCard}}) {
+        SCOPED_TRACE(card);
+        lib->SERVO_ON(card, 1);
+        JogRequest r;
+        r.target = {lib->kind(), static_cast<std::uint8_t>(card), 1, 0};
+        r.values = {20000, 20000, 100000, 500, 500, 300, 12345, 9};
+        r.profile = Profile::SCurve;
+        RunJogSequence(*lib, r, settings);
+        EXPECT_GT(peakSpeed(bench.record(*lib, card, 1, 5)), 10000);
+        EXPECT_EQ(lib->GET_EP(card, 1), 12345);
+        r.forward = false;
+        r.values.p = 345;
+        RunJogSequence(*lib, r, settings);
+        EXPECT_EQ(bench.record(*lib, card, 1, 5).back().lp, 12000);
+
+        EXPECT_FALSE(RunHomingSequence(*lib, {r.target, 5000, 6}, settings, host).abandoned);
+        EXPECT_EQ(bench.read(*lib, card, 1).lp, 0);
+        EXPECT_EQ(bench.read(*lib, card, 1).ep, 0);
+        EXPECT_EQ(lib->GET_ERROR_CODE(card, 1) & axis_error::kHomeFailed, 0u);
     }
 }
 

@@ -24,18 +24,9 @@ struct Point {
 // Axis1 X, Axis2 Y, Axis3 Z.
 InterpolationRequest run(PathMode mode, Profile profile, Symmetry symmetry,
                          ArcDirection direction = ArcDirection::CW) {
-    InterpolationRequest r;
-    r.card = kCard;
-    r.axis1 = 1;
-    r.axis2 = 2;
-    r.axis3 = 4;
-    r.mode = mode;
-    r.profile = profile;
-    r.symmetry = symmetry;
-    r.direction = direction;
-    r.values = {
+    const PathValues v{
         .vsv = 500, .vv = 20000, .va = 80000, .vd = 30000, .vk = 1000000, .vl = 400000, .vao = 20};
-    return r;
+    return {kCard, 1, 2, 4, mode, profile, symmetry, direction, true, v};
 }
 
 // Logic positions of X, Y and Z every 5 ms until X and Y have stopped.
@@ -117,26 +108,6 @@ TEST(SimInterpolation, ArcsKeepTheirRadiusAndEndOnTheFinish) {
         EXPECT_EQ(early.y > -200, cw);
         EXPECT_GT(early.x, 500);
     }
-}
-
-TEST(SimInterpolation, CirclesComeBackToTheirStart) {
-    SimBench bench;
-    InterpolationRequest r = run(Circular, TCurve, Asymmetric, ArcDirection::CCW);
-    r.axis1 = 2;  // Y and U
-    r.axis2 = 8;
-    r.values.cp2 = 2000;
-    r.forward = false;  // the centre at -2000 on U
-    RunInterpolation(bench.lorvex, r);
-    const auto path = track(bench, 2, 8);
-    double farthest = 0;
-    for (const Point& p : path) {
-        EXPECT_NEAR(std::hypot(p.x, p.y + 2000), 2000, 1.0);
-        farthest = std::max(farthest, std::hypot(p.x, p.y));
-    }
-    EXPECT_NEAR(farthest, 4000, 2) << "a whole turn passes the opposite point";
-    EXPECT_EQ(path.back().x, 0);
-    EXPECT_EQ(path.back().y, 0);
-    EXPECT_EQ(bench.lorvex.GET_LP(kCard, 1), 0);
 }
 
 TEST(SimInterpolation, StopsAndRefusals) {

@@ -1,11 +1,9 @@
 # Tests of the simulated rack: core only, no widgets.
 add_executable(sim_tests
-    ${CMAKE_CURRENT_LIST_DIR}/basic_sequences_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/homing_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/interpolation_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/motion_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/rack_file_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/sim_rack_test.cpp
 )
 target_include_directories(sim_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 # The source path itself: __FILE__ is relative in builds with -ffile-prefix-map.

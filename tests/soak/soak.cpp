@@ -1,9 +1,5 @@
-// A seeded random walk through every screen on the simulated rack, as a
-// restless user would make it: clicks on every enabled button and picture,
-// radio, check box and list choices, tree selections, texts of every kind in
-// every edit, screen switches, the profile window, message boxes answered at
-// random. After every action the application state must be consistent, no
-// axis may have moved without a call that moves it, and nothing may hang.
+// A seeded random walk through every screen on the simulated rack: after every action the
+// state is consistent, no axis moved without a call that moves it, and nothing hangs.
 //   velmira_soak [ACTIONS]   (VELMIRA_SOAK_SEED=N replays a run; "date" uses today's)
 #include <malloc.h>
 
@@ -18,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -81,30 +79,17 @@ class MotionWitness final : public MotionLibrary {
   public:
     MotionWitness(MotionLibrary& inner) : MotionLibrary(inner.kind()), inner_(inner) {}
     std::int64_t dispatch(MotionOp op, std::span<const std::int64_t> args) override {
+        using enum MotionOp;
         const auto card = static_cast<std::size_t>(args[0] & 7);
-        switch (op) {
-            case MotionOp::FIXED_MOVE:
-            case MotionOp::CONTINUE_MOVE:
-            case MotionOp::EXD_MP:
-            case MotionOp::HOME_START:
-            case MotionOp::AUTO_HOME:
-            case MotionOp::SET_LP:
-            case MotionOp::SET_EP:
-                moved[card] |= static_cast<std::uint16_t>(args[1]);
-                break;
-            case MotionOp::AXIS_ASSIGN:
-                assigned[card] = static_cast<std::uint16_t>(args[1] | args[2] | args[3]);
-                break;
-            case MotionOp::LINE_2D:
-            case MotionOp::LINE_3D:
-            case MotionOp::ARC_CW:
-            case MotionOp::ARC_CCW:
-            case MotionOp::CIRCLE_CW:
-            case MotionOp::CIRCLE_CCW:
-                moved[card] |= assigned[card];
-                break;
-            default:
-                break;
+        const auto isOneOf = [op](std::initializer_list<MotionOp> ops) {
+            return std::ranges::find(ops, op) != ops.end();
+        };
+        if (isOneOf({FIXED_MOVE, CONTINUE_MOVE, EXD_MP, HOME_START, AUTO_HOME, SET_LP, SET_EP})) {
+            moved[card] |= static_cast<std::uint16_t>(args[1]);
+        } else if (op == AXIS_ASSIGN) {
+            assigned[card] = static_cast<std::uint16_t>(args[1] | args[2] | args[3]);
+        } else if (isOneOf({LINE_2D, LINE_3D, ARC_CW, ARC_CCW, CIRCLE_CW, CIRCLE_CCW})) {
+            moved[card] |= assigned[card];
         }
         return inner_.dispatch(op, args);
     }
@@ -143,14 +128,10 @@ void act(QWidget* window) {
     const int roll = pick(100);
     const std::string title = window->windowTitle().toStdString();
     ++actionsIn[title];
-    if (roll < 2 || targets.empty()) {
-        lastAction = title + ": Escape";
-        QTest::keyClick(window, Qt::Key_Escape);
-        return;
-    }
-    if (roll < 4) {
-        lastAction = title + ": Enter";
-        QTest::keyClick(window, Qt::Key_Return);
+    if (roll < 4 || targets.empty()) {
+        const bool escape = roll < 2 || targets.empty();
+        lastAction = title + (escape ? ": Escape" : ": Enter");
+        QTest::keyClick(window, escape ? Qt::Key_Escape : Qt::Key_Return);
         return;
     }
     QWidget* w = targets[static_cast<std::size_t>(pick(static_cast<int>(targets.size())))];
@@ -162,12 +143,7 @@ void act(QWidget* window) {
         emit combo->activated(index);
     } else if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
         std::vector<QTreeWidgetItem*> items;
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            items.push_back(tree->topLevelItem(i));
-            for (int c = 0; c < tree->topLevelItem(i)->childCount(); ++c) {
-                items.push_back(tree->topLevelItem(i)->child(c));
-            }
-        }
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) items.push_back(*it);
         if (items.empty()) return;
         QTreeWidgetItem* item =
             items[static_cast<std::size_t>(pick(static_cast<int>(items.size())))];
@@ -180,9 +156,7 @@ void act(QWidget* window) {
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
         const QString typed = QString::fromUtf8(text.c_str());
-        bool ascii = true;
-        for (QChar c : typed) ascii = ascii && c.unicode() < 0x7f;
-        if (ascii) {
+        if (std::ranges::all_of(typed, [](QChar c) { return c.unicode() < 0x7f; })) {
             QTest::keyClicks(edit, typed);
         } else {
             // What an input method sends: the text without a key of its own.

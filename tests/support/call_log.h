@@ -21,9 +21,8 @@ struct Call {
     std::string text() const;
 };
 
-// Records the calls of any number of libraries in one order, and answers them
-// with scripted results: a function's fixed result, or a responder for calls
-// whose answer depends on their arguments. Unscripted calls give 0.
+// Records the calls of any number of libraries in one order, and answers them with a
+// function's scripted result or a responder's (by arguments); unscripted calls give 0.
 class CallLog {
   public:
     using Responder = std::function<std::int64_t(const Call&)>;

@@ -10,8 +10,7 @@
 namespace velmira::test {
 
 // Runs a screen through its real modal path: exec(), its window shown and
-// active (so that focus and activation do what they do for a user), then
-// `act` inside the modal loop; act must end the dialog.
+// active, then `act` inside the modal loop; act must end the dialog.
 inline int execActive(QDialog& dialog, const std::function<void()>& act) {
     QTimer::singleShot(0, &dialog, [&dialog, act] {
         EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog)) << "the window never became active";

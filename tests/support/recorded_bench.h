@@ -10,9 +10,8 @@
 
 namespace velmira::test {
 
-// A controller for screen tests: recording libraries, slots that answer with
-// the ID bytes in `ids` (slot n at address 0x10 * n), a card folder with
-// Pelmoran in it, and boxes answered by the test.
+// A controller for screen tests: recording libraries, slots answering the ID bytes in
+// `ids` (slot n at 0x10 * n), a card folder with Pelmoran, boxes answered by the test.
 struct RecordedBench {
     RecordedBench() {
         QDir(card.path()).mkdir("Pelmoran");

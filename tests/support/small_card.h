@@ -28,10 +28,8 @@ inline bool writeProc(const char* path, const std::string& text) {
     return ok;
 }
 
-// Runs `body` in a child process that has a small card of its own mounted at
-// `root` (a tmpfs of `size`, in a private user and mount namespace, so no
-// privilege is needed). Returns what the body reported, or nothing when no
-// such card can be made here.
+// Runs `body` in a child with a tmpfs of `size` mounted at `root` (private user and
+// mount namespaces: no privilege needed); what it reported, or nothing when impossible.
 inline std::optional<std::string> onSmallCard(const QString& root,
                                               const std::function<std::string()>& body,
                                               const char* size = "16k") {

@@ -1,6 +1,5 @@
 // A shared library that exports the whole motion and backplane interface and
 // records every call, for tests that load it through the bridge.
-//
 // VELMIRA_TESTLIB_LOG    file each call is appended to, one "name(args)" per line
 // VELMIRA_TESTLIB_SCRIPT file of results, one per line: "name(args) result" for one
 //                        exact call, or "name result" for every call of a function;
