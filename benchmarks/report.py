@@ -6,9 +6,9 @@ reference it is a ratio of.
 
 BENCH_JSON is Google Benchmark's JSON output of velmira_bench (medians of
 repetitions are used when present); WHOLE_PROCESS_JSONL holds one JSON object
-per line, {"name", "value", "unit", "budget", "reference", "ratio"}, from the
-whole-process driver. Exit status 1 when a budget is missed, 2 when a figure
-is missing.
+per line, {"name", "value", "unit", "budget", "reference", "reference_of",
+"ratio"}, from the whole-process driver; a null budget is a figure shown
+without one. Exit status 1 when a budget is missed, 2 when a figure is missing.
 """
 import json
 import sys
@@ -136,12 +136,17 @@ def main():
                 reference = fig.get("reference") or ""
                 if fig.get("ratio") is not None and reference:
                     reference = (f"{fig['value']:.4g} {fig['unit']} against {reference:.4g} "
-                                 f"{fig['unit']} for the empty dialog")
+                                 f"{fig['unit']} for "
+                                 f"{fig.get('reference_of', 'the empty dialog')}")
                 else:
                     reference = ""
                 value = fig["ratio"] if fig.get("ratio") is not None else fig["value"]
                 unit = "x" if fig.get("ratio") is not None else fig["unit"]
-                r.add(fig["name"], value, unit, fig["budget"], reference)
+                if fig["budget"] is None:
+                    r.rows.append((fig["name"], f"{value:,.3g} {unit}", "",
+                                   "no budget" + (f"  ({reference})" if reference else "")))
+                else:
+                    r.add(fig["name"], value, unit, fig["budget"], reference)
 
     print(f"{context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, "
           f"{context.get('library_build_type', '?')} benchmark library; CPU time per operation, "

@@ -1,16 +1,28 @@
 #!/usr/bin/env python3
-"""Whole-process start-up and idle figures of velmira against an empty dialog.
+"""Whole-process start-up, memory and idle figures of velmira against reference dialogs.
 
-Runs both programs alternately, N launches each, on a private Xvfb display and
-on the offscreen platform, and prints one JSON object per figure on standard
-output:
+Runs velmira and the reference dialogs alternately, N launches each, on a
+private Xvfb display and on the offscreen platform, and prints one JSON object
+per figure on standard output:
 
   {"name": ..., "value": ..., "unit": ..., "budget": ..., "budget_of": ...,
-   "reference": ..., "ratio": ...}
+   "reference": ..., "reference_of": ..., "ratio": ...}
 
 value and reference are medians over the runs. "budget_of" says what the
-budget bounds: "ratio" (start-up time and peak memory, against the empty
-dialog run the same way) or "value" (main-menu wake-ups, an absolute count).
+budget bounds: "ratio" (against the reference dialog run the same way),
+"value" (main-menu wake-ups, an absolute count) or "none" (shown for what it
+tells). "reference_of" names the reference: the empty dialog, which draws no
+text and so never loads the font and text-shaping libraries, or the text
+dialog (empty_dialog --text: a title line and three text buttons), which
+draws what any menu must. Memory is held against the text dialog:
+
+  start_to_main_menu_peak_rss  peak resident memory of a run that ends once
+                               the menu is painted (against the empty dialog)
+  main_menu_steady_rss         resident memory with the menu shown for 2 s
+  whole_run_peak_rss           peak resident memory over that whole run, its
+                               end by SIGTERM included
+
+each of the last two also against the empty dialog ("..._vs_empty").
 
   whole_process.py --velmira BUILD/src/velmira --reference BUILD/benchmarks/empty_dialog
                    [--runs N] [--idle-seconds S] [--platforms offscreen,xcb] [--quick]
@@ -39,6 +51,8 @@ TRACE_FLUSH_MS = 50
 # and in start-up times: start-up and the first paint are over by then.
 SETTLE_SECONDS = 1.5
 SETTLE_STARTS = 3
+# How long the first window is left shown before its steady memory is read.
+STEADY_SECONDS = 2.0
 
 
 def fail(message):
@@ -111,6 +125,34 @@ def launch_to_exit(command, env):
     return elapsed, usage.ru_maxrss
 
 
+def resident_kb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    fail(f"no VmRSS for process {pid}")
+
+
+def steady_and_peak(command, env, start_time):
+    """Resident memory in kB once the first window has been shown for
+    STEADY_SECONDS, and the peak over the whole run, which SIGTERM then ends."""
+    proc = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(start_time + STEADY_SECONDS)
+        if proc.poll() is not None:
+            fail(f"{' '.join(command)} ended with status {proc.returncode} before it was measured")
+        steady = resident_kb(proc.pid)
+        proc.send_signal(signal.SIGTERM)
+        _, _, usage = os.wait4(proc.pid, 0)
+        proc.returncode = 0
+    except BaseException:
+        proc.kill()
+        proc.wait()
+        raise
+    return steady, usage.ru_maxrss
+
+
 def voluntary_switches(pid):
     """Voluntary context switches of every thread: each is a sleep that ended."""
     total = 0
@@ -146,11 +188,15 @@ def idle_wakeups(command, env, seconds, start_time):
     return (after - before) * 10.0 / seconds
 
 
-def figure(name, value, unit, budget, budget_of, reference):
+EMPTY = "the empty dialog"
+TEXT = "the text dialog"
+
+
+def figure(name, value, unit, budget, budget_of, reference, reference_of=EMPTY):
     ratio = value / reference if reference else None
     return {"name": name, "value": round(value, 4), "unit": unit, "budget": budget,
             "budget_of": budget_of, "reference": round(reference, 4),
-            "ratio": round(ratio, 3) if ratio is not None else None}
+            "reference_of": reference_of, "ratio": round(ratio, 3) if ratio is not None else None}
 
 
 def measure(platform, args, work, display):
@@ -159,22 +205,39 @@ def measure(platform, args, work, display):
     os.makedirs(card, exist_ok=True)
     velmira = [args.velmira, "--card", card]
     reference = [args.reference]
-    times = {"velmira": [], "reference": []}
-    peaks = {"velmira": [], "reference": []}
+    programs = (("reference", reference), ("text", reference + ["--text"]),
+                ("velmira", velmira))
+    times = {who: [] for who, _ in programs}
+    peaks = {who: [] for who, _ in programs}
+    steady = {who: [] for who, _ in programs}
+    whole = {who: [] for who, _ in programs}
     # One launch of each, taken in turns: a change in the machine's load
-    # falls on both alike.
+    # falls on all alike.
     for _ in range(args.runs):
-        for who, command in (("reference", reference), ("velmira", velmira)):
+        for who, command in programs:
             elapsed, peak = launch_to_exit(command + ["--quit-when-shown"], env)
             times[who].append(elapsed)
             peaks[who].append(peak)
+    for _ in range(args.runs):
+        for who, command in programs:
+            rss, peak = steady_and_peak(command, env, max(times[who]))
+            steady[who].append(rss)
+            whole[who].append(peak)
+
+    def mb(values, who):
+        return statistics.median(values[who]) / 1024.0
+
     out = [
         figure(f"start_to_main_menu_time_{platform}", statistics.median(times["velmira"]),
                "s", START_BUDGET, "ratio", statistics.median(times["reference"])),
-        figure(f"start_to_main_menu_peak_rss_{platform}",
-               statistics.median(peaks["velmira"]) / 1024.0, "MB", START_BUDGET, "ratio",
-               statistics.median(peaks["reference"]) / 1024.0),
+        figure(f"start_to_main_menu_peak_rss_{platform}", mb(peaks, "velmira"), "MB",
+               START_BUDGET, "ratio", mb(peaks, "reference")),
     ]
+    for name, values in (("main_menu_steady_rss", steady), ("whole_run_peak_rss", whole)):
+        out.append(figure(f"{name}_{platform}", mb(values, "velmira"), "MB", START_BUDGET,
+                          "ratio", mb(values, "text"), TEXT))
+        out.append(figure(f"{name}_vs_empty_{platform}", mb(values, "velmira"), "MB", None,
+                          "none", mb(values, "reference")))
     started = max(times["velmira"])
     quiet = idle_wakeups(reference, env, args.idle_seconds, started)
     off = idle_wakeups(velmira, env, args.idle_seconds, started)

@@ -23,7 +23,9 @@ for line in sys.argv[1].splitlines():
     names.append(f["name"])
 expected = [f"{what}_{platform}" for platform in ("offscreen", "xcb")
             for what in ("start_to_main_menu_time", "start_to_main_menu_peak_rss",
-                         "idle_main_menu_wakeups", "idle_main_menu_wakeups_traced")]
+                         "idle_main_menu_wakeups", "idle_main_menu_wakeups_traced",
+                         "main_menu_steady_rss", "main_menu_steady_rss_vs_empty",
+                         "whole_run_peak_rss", "whole_run_peak_rss_vs_empty")]
 if sorted(names) != sorted(expected):
     sys.exit(f"figures {names}, expected {expected}")
 PY

@@ -42,6 +42,7 @@ void CAdvancedFeaturesDlg::buildTemplate() {
     tagControl(list_, kList);
     list_->setGeometry(toPixels({2, 65, 172, 218}));
     list_->setAccessibleName(QStringLiteral("Commands"));
+    list_->saveCodeOnto(ctx_.card, boxes());
 
     const auto radios = [this](const QString& title, const QRect& box, QButtonGroup* group,
                                std::initializer_list<std::pair<int, const char*>> buttons) {

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <initializer_list>
 
 #include "hw/discovery.h"
 #include "platform/memory.h"
@@ -24,6 +26,42 @@ constexpr int kAdvancedColour = 234;
 constexpr int kExitIcon = 239;
 constexpr int kExitButton = 2;
 constexpr int kExitPicture = 1177;
+
+struct Entry {
+    QPushButton* button;
+    QWidget* picture;  // at the button's left end
+};
+
+QSize fingerSize(const QSize& size) {
+    return panelMode() ? size.expandedTo(kPanelButtonSize) : size;
+}
+
+// Moves a button and grows it to `size`, its picture with it, kept at its
+// place from the left and in the middle of the height.
+void place(const Entry& e, const QPoint& at, const QSize& size) {
+    const QRect was = e.button->geometry();
+    e.picture->move(e.picture->pos() + at - was.topLeft() +
+                    QPoint(0, (size.height() - was.height()) / 2));
+    e.button->setGeometry({at, size});
+}
+
+// Gives each button along the bottom the room its caption needs in the font
+// found here (the template's widths cut "Advanced_Features" short) and, on a
+// panel, a finger's size; the buttons after a wider one move along and the
+// menu grows to hold them.
+void fitAlongTheBottom(QWidget& menu, std::initializer_list<Entry> entries) {
+    const int gap = entries.begin()->button->x();
+    QPoint at = entries.begin()->button->pos();
+    QSize size = menu.size();
+    for (const Entry& e : entries) {
+        QSize wanted = fingerSize(e.button->size());
+        wanted.setWidth(std::max(wanted.width(), e.button->sizeHint().width()));
+        place(e, at, wanted);
+        at.rx() += wanted.width() + gap;
+        size = size.expandedTo({at.x(), e.button->geometry().bottom() + 1 + gap});
+    }
+    menu.setFixedSize(size);
+}
 
 }  // namespace
 
@@ -61,15 +99,25 @@ CMainMenuDlg::CMainMenuDlg(AppContext& ctx, ScreenFactory& screens, QWidget* par
         if (ctx_.state.settingsSaved) openAdvancedFeatures();
     });
 
+    const int templateWidth = width();
+    fitAlongTheBottom(*this, {{configButton, configPicture},
+                              {basicButton_, basicPicture_},
+                              {advancedButton_, advancedPicture_}});
+
     const QIcon icon = resourceIcon(kAppIcon);
     setWindowIcon(icon);
     if (panelMode()) {
         // A panel has no window frame to close the menu by, so the menu ends
         // the program itself, from the free corner of its picture.
-        addButton(kExitButton, QStringLiteral("         Exit"), {195, 3, 57, 26})
-            ->setAccessibleName(QStringLiteral("Exit"));
-        addPicture(kExitPicture, kExitIcon, {198, 7, 20, 20}, true);
+        const Entry exit{addButton(kExitButton, QStringLiteral("         Exit"), {195, 3, 57, 26}),
+                         addPicture(kExitPicture, kExitIcon, {198, 7, 20, 20}, true)};
+        exit.button->setAccessibleName(QStringLiteral("Exit"));
         for (const int id : {kExitButton, kExitPicture}) onClick(id, [this] { reject(); });
+        // Its right edge as far from the menu's as the template has it.
+        QRect placed({}, fingerSize(exit.button->size()));
+        placed.moveTopRight(exit.button->geometry().topRight() +
+                            QPoint(width() - templateWidth, 0));
+        place(exit, placed.topLeft(), placed.size());
         fillScreen(size());
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();

@@ -9,6 +9,7 @@
 
 #include "basic/basic_operation_ids.h"
 #include "basic/jog_sequence.h"
+#include "basic/scope_window.h"
 #include "platform/picture_control.h"
 #include "state/selection_note.h"
 #include "ui/command_list.h"
@@ -88,6 +89,13 @@ constexpr std::pair<int, std::int32_t JogValues::*> kJogFields[] = {
     {kSv, &JogValues::sv}, {kV, &JogValues::v}, {kA, &JogValues::a}, {kD, &JogValues::d},
     {kK, &JogValues::k},   {kL, &JogValues::l}, {kP, &JogValues::p}, {kAo, &JogValues::ao}};
 
+// The module and axis selected, without a screen's name before them.
+std::string selectionName(const AppState& state) {
+    std::string where = selectionNote({}, state);
+    if (where.rfind(", ", 0) == 0) where.erase(0, 2);
+    return where;
+}
+
 }  // namespace
 
 CBasicOperationDlg::CBasicOperationDlg(AppContext& ctx, CarriedValues carried, QWidget* parent)
@@ -120,6 +128,7 @@ void CBasicOperationDlg::connectHandlers() {
     onClick(kStopHome, [this] { onStopOrHome(); });
     onClick(kStopHomePicture, [this] { onStopOrHome(); });
     onClick(kClear, [this] { onClear(); });
+    onClick(kScope, [this] { openScope(); });
     onClick(kSwitch, [this] { done(kResultSwitch); });
     onClick(kSwitchPicture, [this] { done(kResultSwitch); });
     onClick(kReturn, [this] { done(kResultReturn); });
@@ -139,11 +148,12 @@ void CBasicOperationDlg::onInitDialog() {
     showServoState();
     // Limit, home and alarm inputs are checked by hand before anything moves:
     // the status follows the selected axis from the start.
-    setTimer(kStatusTimer, kStatusPeriodMs);
+    setTimer(kStatusTimer, statusPeriodMs());
 }
 
 void CBasicOperationDlg::onSelection(const ModuleSelection& selection) {
     state_.select(selection);
+    followWithScope();
     RefreshAxisView();
     enable({kAsym}, selection.kind == ModuleKind::Lorvex);
     showServoState();
@@ -237,12 +247,13 @@ void CBasicOperationDlg::onJog(bool forward) {
     if (lib) {
         showStopCause({});
         list_->rows().writeBlock(RunJogSequence(*lib, request, state_.settings), blockNote());
+        markMove(forward ? "Forward" : "Backward", list_->rows().blockCount() - 1);
         if (drive != DrivingMode::Home) {
             started_.add(lib, request.target.card, static_cast<std::uint16_t>(request.target.mask),
                          drive == DrivingMode::ManualPulser);
         }
     }
-    setTimer(kStatusTimer, kStatusPeriodMs);
+    setTimer(kStatusTimer, statusPeriodMs());
 }
 
 void CBasicOperationDlg::onTheFly(int fieldId) {
@@ -255,6 +266,11 @@ void CBasicOperationDlg::onTheFly(int fieldId) {
                                           : OnTheFly::Distance;
     const MotionTarget target = currentTarget(state_);
     changeOnTheFly(lib, target, what, value);
+    // The change writes no rows: its marker names no block.
+    markMove(what == OnTheFly::Speed          ? "on-fly V"
+             : what == OnTheFly::Acceleration ? "on-fly A"
+                                              : "on-fly P",
+             -1);
     if (what == OnTheFly::Distance) {
         started_.add(lib, target.card, static_cast<std::uint16_t>(target.mask));
     }
@@ -315,6 +331,8 @@ void CBasicOperationDlg::runHoming() {
         applyDrivingModeEnabling(false);
         enable({kForward, kBackward}, false);
     }
+    // The search's rows open the next block.
+    markMove("HOME", list_->rows().blockCount());
     RunHomingSequence(*lib, request, state_.settings, *this);
     homing_ = false;
     applyDrivingModeEnabling(homeChosen());
@@ -327,6 +345,7 @@ void CBasicOperationDlg::done(int result) {
         return;
     }
     started_.stopThoseMoving();
+    if (scope_) scope_->close();
     QDialog::done(result);
 }
 
@@ -349,8 +368,7 @@ void CBasicOperationDlg::doEvents() {
 }
 
 void CBasicOperationDlg::callAside(const std::function<void()>& call) {
-    std::string where = selectionNote({}, state_);
-    if (where.rfind(", ", 0) == 0) where.erase(0, 2);
+    const std::string where = selectionName(state_);
     notice_->setText(QStringLiteral("<b>Home search running on %1.</b><br><br>The two-axis "
                                     "module's library takes no other command until the search "
                                     "ends, so nothing on this screen can stop it: it ends at home, "
@@ -393,6 +411,7 @@ void CBasicOperationDlg::readAndShowStatus() {
     MotionLibrary* lib = library();
     const MotionTarget target = currentTarget(state_);
     readAxisStatus(lib, target, status_);
+    if (lib && scope_) scope_->addSample(status_);
     std::uint32_t errorCode = 0;
     const LampFlags redraw =
         updateSignalLamps(lib, target, state_.signalState, state_.shownSignalState, &errorCode);
@@ -419,6 +438,43 @@ void CBasicOperationDlg::showStatus() {
     setInt(kEncoderPosition, status_.encoderPosition);
     setInt(kError, status_.error);
     setInt(kCurrentSpeed, status_.currentSpeed);
+}
+
+ScopeWindow* CBasicOperationDlg::scope() const {
+    return scope_;
+}
+
+// A companion window: the screen stays usable beside it (Stop, Servo and
+// the jog buttons above all), and it closes with the screen. While it is
+// open, the screen's own status reads come faster and are its samples.
+void CBasicOperationDlg::openScope() {
+    if (!scope_) {
+        scope_ = new ScopeWindow(ctx_.boxes, ctx_.card, this);
+        // On a panel it covers what lies above the row of buttons.
+        scope_->placeBeside(*this, QRect(0, 0, width(), control(kSwitch)->y() - 2));
+        connect(scope_, &ScopeWindow::closed, this, [this] {
+            if (timerRunning(kStatusTimer)) setTimer(kStatusTimer, kStatusPeriodMs);
+        });
+    }
+    followWithScope();
+    scope_->show();
+    scope_->raise();
+    scope_->activateWindow();
+    setTimer(kStatusTimer, statusPeriodMs());
+}
+
+void CBasicOperationDlg::followWithScope() {
+    if (!scope_) return;
+    scope_->follow(state_.currentCard, state_.currentAxisIndex,
+                   QString::fromStdString(selectionName(state_)));
+}
+
+void CBasicOperationDlg::markMove(const char* label, int block) {
+    if (scope_) scope_->markMove(label, block);
+}
+
+int CBasicOperationDlg::statusPeriodMs() const {
+    return scope_ && scope_->isVisible() ? ScopeWindow::kPeriodMs : kStatusPeriodMs;
 }
 
 }  // namespace velmira

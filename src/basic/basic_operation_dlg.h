@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <array>
 #include <optional>
 
@@ -18,6 +19,7 @@ namespace velmira {
 class CommandList;
 class ModuleTree;
 class PictureControl;
+class ScopeWindow;
 
 // Jogs, homes, stops and switches the servo of one axis or a whole module,
 // and shows its positions, speed and signals.
@@ -32,6 +34,8 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
 
     CommandList& commandList() const { return *list_; }
     bool homing() const { return homing_; }
+    // The axis scope, once opened.
+    ScopeWindow* scope() const;
 
     // While the four-axis module searches for home, leaving the screen (by any
     // exit, Escape or the window frame) first stops the search; the screen
@@ -64,6 +68,11 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     void onStopOrHome();
     void runHoming();
     void onClear();
+    void openScope();
+    // The scope follows the selection and marks where each move began.
+    void followWithScope();
+    void markMove(const char* label, int block);
+    int statusPeriodMs() const;
 
     void showStatus();
     void readAndShowStatus();
@@ -89,6 +98,7 @@ class CBasicOperationDlg : public WorkingScreen, private HomingHost {
     QComboBox* homeMode_ = nullptr;
     std::array<PictureControl*, kLampCount> lamps_{};
     QLabel* notice_ = nullptr;  // over the parameters while a call holds the library
+    QPointer<ScopeWindow> scope_;
 
     AxisStatus status_;
 

@@ -26,6 +26,8 @@ inline constexpr int kLogicPosition = 1055, kEncoderPosition = 1060, kError = 10
 inline constexpr int kClear = 1008;
 // Ours: why the axis last stopped, and the notice of a search that holds the library.
 inline constexpr int kStopCause = 1180, kSearchNotice = 1181;
+// Ours: opens the axis scope.
+inline constexpr int kScope = 1182;
 
 inline constexpr int kSwitch = 1, kBackward = 1091, kStopHome = 1148, kForward = 1090,
                      kServo = 1146, kReturn = 2;

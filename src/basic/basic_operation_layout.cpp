@@ -45,6 +45,7 @@ void CBasicOperationDlg::buildTemplate() {
     tagControl(list_, kList);
     list_->setGeometry(toPixels({2, 133, 172, 150}));
     list_->setAccessibleName(QStringLiteral("Commands"));
+    list_->saveCodeOnto(ctx_.card, boxes());
 
     addGroupBox(QStringLiteral("Driving Mode"), {178, 2, 136, 50});
     auto* drivingGroup = new QButtonGroup(this);
@@ -116,7 +117,9 @@ void CBasicOperationDlg::buildTemplate() {
         e->setAccessibleName(QString::fromLatin1(status[row].label));
         addLabel(QString::fromLatin1(status[row].unit), {293, y + 3, 21, 9});
     }
-    addButton(kClear, QStringLiteral("Clear  LP/EP"), {178, 267, 138, 16}, Qt::AlignCenter);
+    addButton(kClear, QStringLiteral("Clear  LP/EP"), {178, 267, 68, 16}, Qt::AlignCenter);
+    addButton(kScope, QStringLiteral("Scope"), {248, 267, 68, 16}, Qt::AlignCenter)
+        ->setAccessibleName(QStringLiteral("Scope"));
 
     const auto lampRow = [this](const Lamp* lamps, int count, int x0, int y, int step) {
         for (int i = 0; i < count; ++i) {

@@ -40,6 +40,7 @@ void CConfigurationDlg::buildTemplate() {
     list_ = new CommandList(QStringLiteral("Type"), QStringLiteral("Command"), 1, 5, this);
     tagControl(list_, kList);
     list_->setAccessibleName(QStringLiteral("Commands"));
+    list_->saveCodeOnto(ctx_.card, boxes());
     // One row a setting: a copy takes the rows the user picked.
     list_->setCopyScope(CommandList::CopyScope::SelectedRows);
     list_->setGeometry(toPixels({1, 159, 175, 152}));

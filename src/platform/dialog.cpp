@@ -16,6 +16,7 @@
 #include <QTimerEvent>
 
 #include "platform/finger_scroll.h"
+#include "platform/numeric_pad.h"
 #include "platform/panel.h"
 #include "platform/picture_control.h"
 
@@ -258,6 +259,7 @@ QLineEdit* Dialog::addEdit(int id, const QRect& du, bool rightAligned) {
     tagControl(e, id);
     e->setGeometry(toPixels(du));
     if (rightAligned) e->setAlignment(Qt::AlignRight);
+    NumericPad::attach(*e);  // on a panel, a finger types its numbers
     return e;
 }
 

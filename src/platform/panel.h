@@ -20,6 +20,11 @@ bool isPanelPlatform(const QString& platformName);
 bool panelMode();
 void setPanelMode(bool on);
 
+// The size of the working screens' buttons along their bottom edge (71 x 30
+// dialog units in their template font): what a finger is given to press, and
+// the least any button of a message box gets on a panel.
+inline constexpr QSize kPanelButtonSize{124, 56};
+
 // Places a top-level window in the middle of its screen, frame or none.
 void centreOnScreen(QWidget& window);
 

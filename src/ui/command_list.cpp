@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 
 #include "platform/finger_scroll.h"
+#include "platform/message_boxes.h"
 
 namespace velmira {
 
@@ -41,6 +43,12 @@ CommandList::CommandList(const QString& first, const QString& second, int shareN
     copyAll_->setObjectName(QStringLiteral("copyAllAction"));
     connect(copyBlock_, &QAction::triggered, this, [this] { putOnClipboard(blockCopy(menuRow_)); });
     connect(copyAll_, &QAction::triggered, this, [this] { putOnClipboard(model_.allCode()); });
+    // No ellipsis: the text is the entry's name on the accessibility bus too,
+    // and the entry asks nothing more before it saves.
+    saveAll_ = menu_->addAction(QStringLiteral("Save all as code"));
+    saveAll_->setObjectName(QStringLiteral("saveAllAsCodeAction"));
+    saveAll_->setVisible(false);
+    connect(saveAll_, &QAction::triggered, this, &CommandList::saveAllAsCode);
 
     longPress_.setSingleShot(true);
     longPress_.setInterval(kLongPressMs);
@@ -86,11 +94,33 @@ void CommandList::putOnClipboard(const QString& code) {
     if (!code.isEmpty()) QGuiApplication::clipboard()->setText(code);
 }
 
+void CommandList::saveCodeOnto(const CardFiles& card, MessageBoxes& boxes) {
+    card_ = card;
+    boxes_ = &boxes;
+    saveAll_->setVisible(true);
+}
+
+void CommandList::saveAllAsCode() {
+    const QString code = model_.allCode();
+    if (!card_ || !boxes_ || code.isEmpty()) return;
+    // No ':' in the name: a FAT card refuses it.
+    const QString name = QStringLiteral("commands-%1.c")
+                             .arg(QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"));
+    const Result<QString> saved = card_->writeNewFile(name, code.toUtf8());
+    if (!saved.ok()) {
+        boxes_->error("Can not save the code\n" + saved.error());
+        return;
+    }
+    boxes_->show({"All of the calls saved as code in\n" + saved->toStdString(), "Information",
+                  BoxIcon::Information, BoxButtons::Ok});
+}
+
 void CommandList::openMenu(const QPoint& viewportPos) {
     longPress_.stop();
     menuRow_ = indexAt(viewportPos).row();
     copyBlock_->setEnabled(!blockCopy(menuRow_).isEmpty());
     copyAll_->setEnabled(model_.rowCount() > 0);
+    saveAll_->setEnabled(model_.rowCount() > 0);
     menu_->popup(viewport()->mapToGlobal(viewportPos));
 }
 

@@ -2,7 +2,9 @@
 
 #include <QTableView>
 #include <QTimer>
+#include <optional>
 
+#include "platform/card_files.h"
 #include "platform/finger_scroll.h"
 #include "ui/command_list_model.h"
 
@@ -11,10 +13,13 @@ class QMenu;
 
 namespace velmira {
 
+class MessageBoxes;
+
 // A report-style list of echoed calls: red text, two columns, several rows may
 // be selected, rows never removed. Its calls can be copied as C statements:
 // a context menu (right click, or a press held still on the touch panel) and
-// Ctrl+C. A finger scrolls it.
+// Ctrl+C; the menu also saves them all as a C file on the card, for a panel
+// where no other program shares the clipboard. A finger scrolls it.
 class CommandList : public QTableView {
     Q_OBJECT
   public:
@@ -34,6 +39,13 @@ class CommandList : public QTableView {
     // (-1: below the rows), and what Ctrl+C does.
     QString blockCopy(int row) const;
     QString currentCopy() const;
+
+    // The card "Save all as code" writes to and the boxes that say how it
+    // went; the menu offers the entry once the list has them.
+    void saveCodeOnto(const CardFiles& card, MessageBoxes& boxes);
+    // What "Copy all" takes, as a new file on the card named by the date and
+    // time; says the file's name, or why it could not be written.
+    void saveAllAsCode();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -57,6 +69,9 @@ class CommandList : public QTableView {
     QMenu* menu_ = nullptr;
     QAction* copyBlock_ = nullptr;
     QAction* copyAll_ = nullptr;
+    QAction* saveAll_ = nullptr;
+    std::optional<CardFiles> card_;
+    MessageBoxes* boxes_ = nullptr;
     int menuRow_ = -1;  // the row the menu was opened on
     QTimer longPress_;
     QPoint pressPos_;
