@@ -3,23 +3,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <cmath>
 
 #include "platform/panel.h"
+#include "platform/plot_ticks.h"
 
 namespace velmira {
 namespace {
-
-// Tick spacing of 1, 2 or 5 times a power of ten, about `count` ticks over `span`.
-double tickStep(double span, int count) {
-    const double raw = span / count;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0}) {
-        if (m * magnitude >= raw) return m * magnitude;
-    }
-    return 10 * magnitude;
-}
 
 QString pulses(double v) {
     return QString::number(static_cast<qlonglong>(std::llround(v)));
@@ -117,10 +107,8 @@ void ProfileView::paintEvent(QPaintEvent*) {
 }
 
 CProfileDlg::CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* parent)
-    : Dialog(boxes, parent), model_(model) {
-    setModal(false);
-    setWindowFlag(Qt::Window);
-    setWindowTitle(QStringLiteral("Profile for Advanced Features"));
+    : CompanionWindow(boxes, QStringLiteral("Profile for Advanced Features"), parent),
+      model_(model) {
     setTemplateFont(8, {7, 15});
     view_ = new ProfileView(model_, this);
     tagControl(view_, kStaticId);
@@ -140,25 +128,6 @@ CProfileDlg::CProfileDlg(MessageBoxes& boxes, ProfileModel& model, QWidget* pare
     if (!panelMode()) setTemplateSize({226, 152});
     // Opened to show the path: it starts fitted to it.
     model_.fit();
-}
-
-void CProfileDlg::placeBeside(const QWidget& screen, const QRect& area) {
-    placed_ = true;
-    if (panelMode()) {
-        setGeometry(QRect(screen.mapToGlobal(area.topLeft()), area.size()));
-        return;
-    }
-    const QRect frame = screen.frameGeometry();
-    const QScreen* display = screen.screen();
-    if (display && display->availableGeometry().right() - frame.right() >= width()) {
-        move(frame.right() + 1, frame.top());
-    }
-}
-
-// Placed beside its screen, it stays there rather than in the panel's middle.
-void CProfileDlg::showEvent(QShowEvent* event) {
-    if (placed_) return QDialog::showEvent(event);
-    Dialog::showEvent(event);
 }
 
 // The path takes all the room the row of buttons below it leaves.

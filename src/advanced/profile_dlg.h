@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "advanced/profile_model.h"
-#include "platform/dialog.h"
+#include "platform/companion_window.h"
 
 namespace velmira {
 
@@ -35,7 +35,7 @@ class ProfileView : public QWidget {
 // The profile window of the Advanced Features screen: the last run's path as
 // planned and as travelled, zoomed about its centre or fitted to both paths.
 // A companion window of its screen, never modal: Stop stays in reach beside it.
-class CProfileDlg : public Dialog {
+class CProfileDlg : public CompanionWindow {
     Q_OBJECT
   public:
     static constexpr int kTemplateId = 144;
@@ -47,18 +47,11 @@ class CProfileDlg : public Dialog {
     void modelChanged();
     ProfileView& view() const { return *view_; }
 
-    // Where it opens: on a panel over `area` of the screen (a part it can do
-    // without for a while), elsewhere beside the screen where the desktop has
-    // room.
-    void placeBeside(const QWidget& screen, const QRect& area);
-
   protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     ProfileModel& model_;
-    bool placed_ = false;
     ProfileView* view_;
     std::vector<QWidget*> buttons_;
 };

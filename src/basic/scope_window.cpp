@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTouchEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -18,6 +17,7 @@
 
 #include "platform/card_files.h"
 #include "platform/panel.h"
+#include "platform/plot_ticks.h"
 
 namespace velmira {
 namespace {
@@ -41,16 +41,6 @@ double valueOf(const ScopeSample& s, int trace) {
             break;
     }
     return s.currentSpeed;
-}
-
-// Tick spacing of 1, 2 or 5 times a power of ten, about `count` ticks over `span`.
-double tickStep(double span, int count) {
-    const double raw = span / count;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0}) {
-        if (m * magnitude >= raw) return m * magnitude;
-    }
-    return 10 * magnitude;
 }
 
 // The decimals a tick label needs at this step.
@@ -182,28 +172,28 @@ void ScopeView::release(QPointF at) {
     dragging_ = false;
 }
 
-void ScopeView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) press(event->position());
-}
-
-void ScopeView::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) drag(event->position());
-}
-
-void ScopeView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) release(event->position());
-}
-
-void ScopeView::wheelEvent(QWheelEvent* event) {
-    const double notches = event->angleDelta().y() / 120.0;
-    if (notches != 0) zoom(std::pow(1.25, notches), event->position().x());
-    event->accept();
-}
-
-// One finger pans or taps as the mouse does; two pinch the time axis about
-// their middle.
+// The wheel zooms about the pointer; the left mouse button and one finger
+// press, drag and release alike; two fingers pinch the time axis about their
+// middle.
 bool ScopeView::event(QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const double notches = wheel->angleDelta().y() / 120.0;
+        if (notches != 0) zoom(std::pow(1.25, notches), wheel->position().x());
+        return true;
+    }
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+        type == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const Qt::MouseButtons left =
+            (type == QEvent::MouseMove ? mouse->buttons() : mouse->button()) & Qt::LeftButton;
+        if (!left) return QWidget::event(event);
+        if (type == QEvent::MouseButtonPress) press(mouse->position());
+        if (type == QEvent::MouseMove) drag(mouse->position());
+        if (type == QEvent::MouseButtonRelease) release(mouse->position());
+        return true;
+    }
     if (type != QEvent::TouchBegin && type != QEvent::TouchUpdate && type != QEvent::TouchEnd &&
         type != QEvent::TouchCancel) {
         return QWidget::event(event);
@@ -375,12 +365,9 @@ void ScopeView::paintEvent(QPaintEvent*) {
 }
 
 ScopeWindow::ScopeWindow(MessageBoxes& boxes, const CardFiles& card, QWidget* parent)
-    : Dialog(boxes, parent),
+    : CompanionWindow(boxes, QStringLiteral("Scope"), parent),
       card_(card),
       recording_(static_cast<std::size_t>(kKeptSeconds * 1000 / kPeriodMs)) {
-    setModal(false);
-    setWindowFlag(Qt::Window);
-    setWindowTitle(QStringLiteral("Scope"));
     setTemplateFont(8, {7, 15});
     // Finger-sized on a panel, as the screens' own buttons are.
     const int rowHeight = toPixels({0, 0, 1, panelMode() ? 24 : 16}).height();
@@ -522,31 +509,6 @@ void ScopeWindow::saveCsv() {
     }
     saveNote_ = QStringLiteral("saved as Pelmoran/") + QFileInfo(*saved).fileName();
     showState();
-}
-
-void ScopeWindow::placeBeside(const QWidget& screen, const QRect& area) {
-    placed_ = true;
-    if (panelMode()) {
-        setGeometry(QRect(screen.mapToGlobal(area.topLeft()), area.size()));
-        return;
-    }
-    // Right of the screen, else below it, else over the part it can spare.
-    const QRect frame = screen.frameGeometry();
-    const QScreen* display = screen.screen();
-    const QRect desk = display ? display->availableGeometry() : frame;
-    if (desk.right() - frame.right() >= width()) {
-        move(frame.right() + 1, frame.top());
-    } else if (desk.bottom() - frame.bottom() >= height()) {
-        move(frame.left(), frame.bottom() + 1);
-    } else {
-        move(screen.mapToGlobal(area.topLeft()));
-    }
-}
-
-// Placed beside its screen, it stays there rather than in the panel's middle.
-void ScopeWindow::showEvent(QShowEvent* event) {
-    if (placed_) return QDialog::showEvent(event);
-    Dialog::showEvent(event);
 }
 
 void ScopeWindow::hideEvent(QHideEvent* event) {

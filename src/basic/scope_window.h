@@ -8,7 +8,7 @@
 
 #include "basic/scope_recording.h"
 #include "basic/status_monitor.h"
-#include "platform/dialog.h"
+#include "platform/companion_window.h"
 
 class QLabel;
 class QPushButton;
@@ -63,10 +63,6 @@ class ScopeView : public QWidget {
   protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void press(QPointF at);
@@ -92,7 +88,7 @@ class ScopeView : public QWidget {
 // records the screen's own status reads of the selected axis from the moment
 // a move starts, keeps the last kKeptSeconds of them, and saves them as CSV
 // onto the card. Never modal: Stop, Servo and the jog buttons stay in reach.
-class ScopeWindow : public Dialog {
+class ScopeWindow : public CompanionWindow {
     Q_OBJECT
   public:
     // While the scope is open the screen reads the status this often. A
@@ -123,15 +119,10 @@ class ScopeWindow : public Dialog {
     const ScopeRecording& samples() const { return recording_; }
     ScopeView& view() const { return *view_; }
 
-    // On a panel over `area` of the screen, which it can do without for a
-    // while; elsewhere beside the screen where the desktop has room.
-    void placeBeside(const QWidget& screen, const QRect& area);
-
   signals:
     void closed();
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
@@ -149,7 +140,6 @@ class ScopeWindow : public Dialog {
     QElapsedTimer clock_;
     bool started_ = false;
     bool paused_ = false;
-    bool placed_ = false;
     int cardNumber_ = -1;
     int axisIndex_ = -1;
     QString name_;
