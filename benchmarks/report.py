@@ -114,6 +114,18 @@ def main():
     r.info("simulated rack: a 50 ms poll, every axis at rest", "BM_PollIdleRack")
     r.counter("Basic Operation idle 10 s, timer running, axis still", "BM_IdleBasicOperation/10",
               "core_percent", "% of a core", 1)
+    # The scope records at every status tick: a sample must cost little of one.
+    for seconds, label in ((10, "10 s"), (600, "10 min")):
+        r.time(f"scope: one sample recorded after {label}", f"BM_ScopeAppend/{seconds}", 30)
+    for args, label in (("10/0", "10 s recorded, the last 10 s in view"),
+                        ("600/0", "10 min recorded, the last 10 s in view"),
+                        ("600/1", "10 min recorded, all in view")):
+        r.info(f"scope: a sample recorded and the plot repainted, {label}",
+               f"BM_ScopeAppendAndRepaint/{args}")
+    ring = r.run("BM_ScopeFullRingMemory")
+    if ring:
+        r.rows.append(("scope: heap of a full recording", f"{ring['bytes'] / 1e6:.2f} MB", "",
+                       "no budget"))
     s = r.run("BM_LongSession")
     if s:
         opened = s["resident_full_MB"] - s["resident_before_MB"]
