@@ -37,7 +37,7 @@ TEST_F(NumericPadOnAPanel, OkEntersTheKeyedValueAsTypingDoesAndNothingElseEnters
     screen.initDialog();
     screen.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
-    QPointingDevice* const finger = QTest::createTouchDevice();
+    static QPointingDevice* const finger = QTest::createTouchDevice();
     const auto tap = [&](QWidget* w) {
         QTest::touchEvent(&screen, finger).press(0, w->rect().center(), w);
         QTest::qWait(20);

@@ -137,7 +137,7 @@ TEST_F(ScopePlot, WheelAndPinchZoomAboutThePointerDragAndFingerPanATapReads) {
     EXPECT_FALSE(view.cursorSample()) << "a drag is no click";
 
     // Two fingers moving apart to twice their distance: half the span.
-    QPointingDevice* finger = QTest::createTouchDevice();
+    static QPointingDevice* const finger = QTest::createTouchDevice();
     const double span = view.span();
     QTest::touchEvent(&view, finger).press(0, at(middle() - 20)).press(1, at(middle() + 20));
     QTest::touchEvent(&view, finger).move(0, at(middle() - 40)).move(1, at(middle() + 40));
