@@ -54,6 +54,7 @@ TEST(Options, RefusesMistakesWithOneClearMessage) {
         {{"file"}, "unknown option \"file\" (see --help)"},
         {{"--rack"}, "--rack needs a value (see --help)"},
         {{"--rack", "8=Lorvex"}, "--rack: \"8=Lorvex\": the slot must be a number from 1 to 7"},
+        {{"--rack", "0=Lorvex"}, "--rack: \"0=Lorvex\": the slot must be a number from 1 to 7"},
         {{"--rack", "1=Lorvex,"}, "--rack: \"1=Lorvex,\": an empty item, from a comma too many"},
         {{"--card", "/a\xff"}, "--card: \"/a\\xFF\" is not valid UTF-8, which every value must be"},
         {{"--card", "/no/such/folder"}, "--card: \"/no/such/folder\": no such file or folder"},
