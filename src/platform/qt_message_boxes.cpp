@@ -39,9 +39,7 @@ class PanelMessageBox final : public QMessageBox {
   protected:
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event);  // takes its final size here
-        if (!panelMode()) return;
-        if (caption_) caption_->setGeometry(0, 0, width(), caption_->height());
-        centreOnScreen(*this);
+        if (panelMode()) centreOnScreen(*this);
     }
     void resizeEvent(QResizeEvent* event) override {
         QMessageBox::resizeEvent(event);

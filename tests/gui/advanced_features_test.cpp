@@ -32,10 +32,7 @@ class AdvancedFeatures : public ::testing::Test,
         ids[1] = 69;
         ids[3] = 69;
         ids[5] = 82;
-        log.setResult("lorvexMF_REGISTRATION", 1);
-        log.setResult("quenbyMF_REGISTRATION", 1);
-        std::uint8_t card = 0;
-        probeAndRegister(state.slotTable, ctx.hw, card);
+        registerModules();
         state.selectedModuleLabel = "Lorvex in Slot:3";
         state.currentKind = ModuleKind::Lorvex;
         state.currentCard = 3;

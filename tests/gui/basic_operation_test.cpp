@@ -37,16 +37,8 @@ class BasicOperation : public ::testing::Test,
         ids[1] = 69;
         ids[2] = 83;
         ids[5] = 82;
-        log.setResult("lorvexMF_REGISTRATION", 1);
-        log.setResult("quenbyMF_REGISTRATION", 1);
-        std::uint8_t card = 0;
-        probeAndRegister(state.slotTable, ctx.hw, card);
+        registerModules();
         remember("Lorvex in Slot:1", "Axis_Y");
-    }
-    void remember(const std::string& module, const std::string& axis = {}) {
-        state.selectedModuleLabel = module;
-        state.selectedAxisLabel = axis;
-        state.moduleNodeSelected = axis.empty() ? 1 : 0;
     }
     CBasicOperationDlg& make() {
         screen = std::make_unique<CBasicOperationDlg>(ctx, CarriedValues{});

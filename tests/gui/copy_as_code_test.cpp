@@ -26,14 +26,9 @@ class CopyFromBasicOperation : public ::testing::Test,
     void SetUp() override {
         ids[1] = 69;
         ids[5] = 82;
-        log.setResult("lorvexMF_REGISTRATION", 1);
-        log.setResult("quenbyMF_REGISTRATION", 1);
         log.setResult("lorvexMF_HOME_WAIT", 1);
-        std::uint8_t card = 0;
-        probeAndRegister(state.slotTable, ctx.hw, card);
-        state.selectedModuleLabel = "Lorvex in Slot:1";
-        state.selectedAxisLabel = "Axis_Y";
-        state.moduleNodeSelected = 0;
+        registerModules();
+        remember("Lorvex in Slot:1", "Axis_Y");
         screen = std::make_unique<CBasicOperationDlg>(ctx, CarriedValues{});
         test::CopyMenu::setClipboard("before");
     }

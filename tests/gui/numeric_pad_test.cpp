@@ -27,12 +27,8 @@ struct NumericPadOnAPanel : ::testing::Test, test::RecordedBench {
 
 TEST_F(NumericPadOnAPanel, OkEntersTheKeyedValueAsTypingDoesAndNothingElseEntersAny) {
     ids[1] = 69;
-    log.setResult("lorvexMF_REGISTRATION", 1);
-    std::uint8_t card = 0;
-    probeAndRegister(state.slotTable, ctx.hw, card);
-    state.selectedModuleLabel = "Lorvex in Slot:1";
-    state.selectedAxisLabel = "Axis_Y";
-    state.moduleNodeSelected = 0;
+    registerModules();
+    remember("Lorvex in Slot:1", "Axis_Y");
     CBasicOperationDlg screen(ctx, CarriedValues{});
     screen.initDialog();
     screen.show();

@@ -68,12 +68,8 @@ class FingerOnBasicOperation : public ::testing::Test, protected test::RecordedB
   protected:
     void SetUp() override {
         for (int slot = 1; slot <= 7; ++slot) ids[static_cast<std::size_t>(slot)] = 69;
-        log.setResult("lorvexMF_REGISTRATION", 1);
-        std::uint8_t card = 0;
-        probeAndRegister(state.slotTable, ctx.hw, card);
-        state.selectedModuleLabel = "Lorvex in Slot:1";
-        state.selectedAxisLabel = "Axis_Y";
-        state.moduleNodeSelected = 0;
+        registerModules();
+        remember("Lorvex in Slot:1", "Axis_Y");
         screen = std::make_unique<CBasicOperationDlg>(ctx, CarriedValues{});
         screen->initDialog();
         screen->show();

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <array>
+#include <string>
 
+#include "hw/discovery.h"
 #include "state/app_context.h"
 #include "support/call_log.h"
 #include "support/scripted_boxes.h"
@@ -19,6 +21,20 @@ struct RecordedBench {
         log.setResponder("IoReadByte", [this](const Call& c) {
             return ids[static_cast<std::size_t>(c.args[0] / 0x10) % ids.size()];
         });
+    }
+
+    // Registers the modules answering in `ids`, every registration succeeding.
+    void registerModules() {
+        log.setResult("lorvexMF_REGISTRATION", 1);
+        log.setResult("quenbyMF_REGISTRATION", 1);
+        std::uint8_t number = 0;
+        probeAndRegister(state.slotTable, ctx.hw, number);
+    }
+    // A module, or one of its axes, as chosen on an earlier screen.
+    void remember(const std::string& module, const std::string& axis = {}) {
+        state.selectedModuleLabel = module;
+        state.selectedAxisLabel = axis;
+        state.moduleNodeSelected = axis.empty() ? 1 : 0;
     }
 
     std::array<std::int64_t, 8> ids{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
